@@ -1,0 +1,11 @@
+#pragma once
+
+namespace lumvert {
+
+// Each prints one fixed text to standard output; none ends it with a line
+// feed unless the text itself does.
+void print_banner();
+void print_usage();
+void print_success_hints();
+
+}  // namespace lumvert
