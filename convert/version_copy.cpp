@@ -8,7 +8,7 @@ namespace {
 
 // As large as dd's usual 128K blocks: large reads and writes bypass the
 // streams' own buffers, so each block costs one read and one write.
-constexpr std::streamsize block_size = 128 * 1024;
+constexpr std::streamsize block_size = std::streamsize{128} * 1024;
 constexpr std::streamsize version_offset = 4;
 
 // The kernel copies to and from a page-aligned buffer markedly faster: a
@@ -17,16 +17,15 @@ struct alignas(4096) block_buffer {
     char bytes[block_size];
 };
 
-copy_outcome write_block(std::ostream& target, const char* bytes,
-                         std::streamsize count)
+copy_outcome write_block(std::ostream& target, const char* bytes, std::streamsize count)
 {
     return target.write(bytes, count) ? copy_completed : copy_write_failed;
 }
 
 // The version byte goes out on its own, so a failure to write exactly that
 // byte can be told from a failure to write any other.
-copy_outcome write_first_block(std::ostream& target, const char* bytes,
-                               std::streamsize count, unsigned char version)
+copy_outcome write_first_block(std::ostream& target, const char* bytes, std::streamsize count,
+                               unsigned char version)
 {
     if (count <= version_offset) {
         return write_block(target, bytes, count);
@@ -37,22 +36,19 @@ copy_outcome write_first_block(std::ostream& target, const char* bytes,
     if (!target.put(static_cast<char>(version))) {
         return copy_version_write_failed;
     }
-    return write_block(target, bytes + version_offset + 1,
-                       count - version_offset - 1);
+    return write_block(target, bytes + version_offset + 1, count - version_offset - 1);
 }
 
 }  // namespace
 
-copy_outcome copy_with_version(std::istream& source, std::ostream& target,
-                               unsigned char version)
+copy_outcome copy_with_version(std::istream& source, std::ostream& target, unsigned char version)
 {
     const auto block = std::make_unique<block_buffer>();
     for (bool first = true;; first = false) {
         source.read(block->bytes, block_size);
         const std::streamsize count = source.gcount();
-        const copy_outcome written =
-            first ? write_first_block(target, block->bytes, count, version)
-                  : write_block(target, block->bytes, count);
+        const copy_outcome written = first ? write_first_block(target, block->bytes, count, version)
+                                           : write_block(target, block->bytes, count);
         if (written != copy_completed) {
             return written;
         }

@@ -19,7 +19,6 @@ enum copy_outcome {
 // Copies source into target unchanged except for the byte at offset 4, which
 // becomes `version`. A source shorter than five bytes is copied unchanged.
 // Both streams stay open; on a failure the target keeps what it accepted.
-copy_outcome copy_with_version(std::istream& source, std::ostream& target,
-                               unsigned char version);
+copy_outcome copy_with_version(std::istream& source, std::ostream& target, unsigned char version);
 
 }  // namespace lumvert

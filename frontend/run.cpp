@@ -33,8 +33,7 @@ bool is_same_file(const char* source_name, const char* target_name)
     return std::filesystem::equivalent(source_name, target_name, error);
 }
 
-int convert_file(const char* source_name, const char* target_name,
-                 unsigned char version)
+int convert_file(const char* source_name, const char* target_name, unsigned char version)
 {
     std::ifstream source(source_name, std::ios::binary);
     if (!source.is_open() || is_directory(source_name)) {
@@ -83,8 +82,7 @@ int run_lumvert(int argc, const char* const* argv)
         return status_bad_option;
     }
     const int shift = undo ? 1 : 0;
-    return convert_file(argv[1 + shift], argv[2 + shift],
-                        undo ? version_q3a : version_rtcw);
+    return convert_file(argv[1 + shift], argv[2 + shift], undo ? version_q3a : version_rtcw);
 }
 
 int report_copy_failure(copy_outcome outcome)

@@ -7,13 +7,15 @@
 namespace lumvert {
 namespace {
 
-constexpr std::size_t block = 128 * 1024;
+constexpr std::size_t block = std::size_t{128} * 1024;
 
 // A source that hands out `readable` bytes and then fails the next read the way a file buffer
 // does, and a target that takes `capacity` bytes and then refuses more, like a full disk.
 class faulty_buffer : public std::streambuf {
 public:
-    faulty_buffer(std::string readable, std::size_t capacity) : bytes_(std::move(readable)), room_(capacity, '\0') {
+    faulty_buffer(std::string readable, std::size_t capacity)
+        : bytes_(std::move(readable)), room_(capacity, '\0')
+    {
         setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
         setp(room_.data(), room_.data() + capacity);
     }
@@ -27,13 +29,15 @@ private:
 };
 
 // A Q3A header with the given version byte, then bytes that differ from their neighbours.
-std::string map_bytes(std::size_t size, char version = '.') {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = i == 4 ? version : static_cast<char>(i < 4 ? "IBSP"[i] : i * 7);
-    return bytes;
+std::string map_bytes(std::size_t size, char version = '.')
+{
+    std::string bytes = std::string("IBSP") + version;
+    for (std::size_t i = 5; i < size; ++i) bytes += static_cast<char>(i * 7);
+    return bytes.substr(0, size);
 }
 
-TEST(VersionCopy, ReplacesByteFourAcrossBlocks) {
+TEST(VersionCopy, ReplacesByteFourAcrossBlocks)
+{
     for (const std::size_t size : {block - 1, block, block + 1, 3 * block + 17}) {
         std::istringstream source(map_bytes(size));
         std::ostringstream target;
@@ -42,12 +46,20 @@ TEST(VersionCopy, ReplacesByteFourAcrossBlocks) {
     }
 }
 
-TEST(VersionCopy, StopsAtTheFailedReadOrWrite) {
-    const struct { std::size_t readable, capacity; copy_outcome outcome; std::size_t written; } rows[] = {
-        {block * 3, 0, copy_write_failed, 0},          {block * 3, 3, copy_write_failed, 3},
-        {block * 3, 4, copy_version_write_failed, 4},  {block * 3, 5, copy_write_failed, 5},
-        {block * 3, block + 9, copy_write_failed, block + 9}, {0, block, copy_read_failed, 0},
-        {3, block, copy_read_failed, 0},               {block + 5, 2 * block, copy_read_failed, block}};
+TEST(VersionCopy, StopsAtTheFailedReadOrWrite)
+{
+    const struct {
+        std::size_t readable, capacity;
+        copy_outcome outcome;
+        std::size_t written;
+    } rows[] = {{block * 3, 0, copy_write_failed, 0},
+                {block * 3, 3, copy_write_failed, 3},
+                {block * 3, 4, copy_version_write_failed, 4},
+                {block * 3, 5, copy_write_failed, 5},
+                {block * 3, block + 9, copy_write_failed, block + 9},
+                {0, block, copy_read_failed, 0},
+                {3, block, copy_read_failed, 0},
+                {block + 5, 2 * block, copy_read_failed, block}};
     for (const auto& row : rows) {
         faulty_buffer faulty(map_bytes(row.readable), row.capacity);
         std::istream source(&faulty);
