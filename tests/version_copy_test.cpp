@@ -1,4 +1,5 @@
 #include "convert/version_copy.hpp"
+#include "tests/same_bytes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST(VersionCopy, ReplacesByteFourAcrossBlocks)
         std::istringstream source(map_bytes(size));
         std::ostringstream target;
         EXPECT_EQ(copy_with_version(source, target, version_rtcw), copy_completed);
-        EXPECT_EQ(target.str(), map_bytes(size, '/')) << size;
+        EXPECT_TRUE(same_bytes(target.str(), map_bytes(size, '/'))) << size;
     }
 }
 
@@ -65,7 +66,7 @@ TEST(VersionCopy, StopsAtTheFailedReadOrWrite)
         std::istream source(&faulty);
         std::ostream target(&faulty);
         EXPECT_EQ(copy_with_version(source, target, version_rtcw), row.outcome) << row.capacity;
-        EXPECT_EQ(faulty.written(), map_bytes(row.written, '/'));
+        EXPECT_TRUE(same_bytes(faulty.written(), map_bytes(row.written, '/')));
     }
     std::istringstream failed("12345");
     failed.setstate(std::ios::failbit);
