@@ -125,8 +125,9 @@ void check_runs(const std::vector<run_case>& cases)
         const int raw = std::system((command + " >" + quoted((root / "out").string())).c_str());
         EXPECT_EQ(exit_status(raw), run.status);
         EXPECT_EQ(console_text(read_file(root / "out")), banner + run.output);
-        for (const auto& [name, bytes] : maps)
+        for (const auto& [name, bytes] : maps) {
             EXPECT_TRUE(same_bytes(read_file(work / name), bytes)) << name;
+        }
         EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), entries + creates);
         if (!run.target.empty()) {
             EXPECT_TRUE(same_bytes(read_file(work / run.target), run.bytes));
