@@ -1,6 +1,3 @@
 #include "frontend/run.hpp"
 
-int main(int argc, char** argv)
-{
-    return lumvert::run_lumvert(argc, argv);
-}
+int main(int argc, char** argv) { return lumvert::run_lumvert(argc, argv); }

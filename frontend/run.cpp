@@ -12,10 +12,7 @@ namespace lumvert {
 namespace {
 
 // Only the first two characters count: -u, -undo and -ux all mean undo.
-bool is_undo_option(const char* argument)
-{
-    return argument[0] == '-' && argument[1] == 'u';
-}
+bool is_undo_option(const char* argument) { return argument[0] == '-' && argument[1] == 'u'; }
 
 // On Linux a directory opens for reading and fails only at the first read,
 // which would come after the target had been truncated.
@@ -73,9 +70,9 @@ int run_lumvert(int argc, const char* const* argv)
         print_usage();
         return status_usage;
     }
-    // Anything else in front is refused: -U meant as undo must not convert
-    // forward, and with "-x" taken as the source the map named next would be
-    // truncated as the target.
+    // Three arguments must begin with the undo option. Anything else there is
+    // refused: -U meant as undo must not convert forward, and with "-x" taken
+    // as the source the map named next would be truncated as the target.
     const bool undo = argc == 4;
     if (undo && !is_undo_option(argv[1])) {
         print_usage();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -54,25 +55,17 @@ std::string read_file(const fs::path& path)
 }
 
 #ifdef _WIN32
-// cmd.exe runs the command line, and the C runtime splits it at the quotes.
+// cmd.exe runs the command line, the C runtime splits it at the quotes, and the console turns
+// each "\n" into "\r\n".
+std::string quoted(const std::string& text) { return '"' + text + '"'; }
 std::string command_in(const fs::path& folder)
 {
-    return "cd /d \"" + folder.string() + "\" && ";
+    return "cd /d " + quoted(folder.string()) + " && ";
 }
-std::string quoted(const std::string& text)
-{
-    return '"' + text + '"';
-}
-int exit_status(int raw)
-{
-    return raw;
-}
-// The console turns each "\n" into "\r\n".
+int exit_status(int raw) { return raw; }
 std::string console_text(std::string text)
 {
-    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
-        text.erase(at, 1);
-    }
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     return text;
 }
 #else
@@ -82,18 +75,9 @@ std::string quoted(const std::string& text)
     for (const char c : text) shell += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return shell + "'";
 }
-std::string command_in(const fs::path& folder)
-{
-    return "cd " + quoted(folder.string()) + " && ";
-}
-int exit_status(int raw)
-{
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-std::string console_text(std::string text)
-{
-    return text;
-}
+std::string command_in(const fs::path& folder) { return "cd " + quoted(folder.string()) + " && "; }
+int exit_status(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
+std::string console_text(std::string text) { return text; }
 #endif
 
 // Runs the built tool on each case in turn, in a folder of maps, and checks what every run must
