@@ -17,7 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No MinGW runtime DLL has to travel with the executable.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Headless and quiet, in a prefix of the build's own that nothing else shares.
+# Headless and quiet, in a prefix of the build's own that nothing else shares, and
+# with UTF-8 Unix file names, as Wine reads them from the locale.
 find_program(LUMVERT_WINE NAMES wine64 wine PATHS /usr/lib/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    env WINEDEBUG=-all "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" ${LUMVERT_WINE})
+    env LC_ALL=C.UTF-8 WINEDEBUG=-all "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" ${LUMVERT_WINE})

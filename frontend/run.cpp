@@ -11,29 +11,37 @@ namespace lumvert {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // Only the first two characters count: -u, -undo and -ux all mean undo.
-bool is_undo_option(const char* argument) { return argument[0] == '-' && argument[1] == 'u'; }
+bool is_undo_option(const fs::path::value_type* argument)
+{
+    return argument[0] == '-' && argument[1] == 'u';
+}
 
 // On Linux a directory opens for reading and fails only at the first read,
 // which would come after the target had been truncated.
-bool is_directory(const char* name)
+bool is_a_directory(const fs::path& name)
 {
     std::error_code error;
-    return std::filesystem::is_directory(name, error);
+    return fs::is_directory(name, error);
 }
 
 // Files, not names: ./map.bsp, a hard link or a symbolic link to the source
-// would otherwise be truncated as the target before the source is read.
-bool is_same_file(const char* source_name, const char* target_name)
+// would otherwise be truncated as the target before the source is read. A
+// check that cannot decide counts as the same file, unless the target surely
+// does not exist yet.
+bool is_same_file(const fs::path& source, const fs::path& target)
 {
     std::error_code error;
-    return std::filesystem::equivalent(source_name, target_name, error);
+    const bool same = fs::equivalent(source, target, error);
+    return same || (error && fs::status(target, error).type() != fs::file_type::not_found);
 }
 
-int convert_file(const char* source_name, const char* target_name, unsigned char version)
+int convert_file(const fs::path& source_name, const fs::path& target_name, unsigned char version)
 {
     std::ifstream source(source_name, std::ios::binary);
-    if (!source.is_open() || is_directory(source_name)) {
+    if (!source.is_open() || is_a_directory(source_name)) {
         std::cout << "Error opening file!";
         return status_source_failed;
     }
@@ -63,7 +71,7 @@ int convert_file(const char* source_name, const char* target_name, unsigned char
 
 }  // namespace
 
-int run_lumvert(int argc, const char* const* argv)
+int run_lumvert(int argc, const fs::path::value_type* const* argv)
 {
     print_banner();
     if (argc < 3 || argc > 4) {
@@ -79,7 +87,8 @@ int run_lumvert(int argc, const char* const* argv)
         return status_bad_option;
     }
     const int shift = undo ? 1 : 0;
-    return convert_file(argv[1 + shift], argv[2 + shift], undo ? version_q3a : version_rtcw);
+    return convert_file(fs::path(argv[1 + shift]), fs::path(argv[2 + shift]),
+                        undo ? version_q3a : version_rtcw);
 }
 
 int report_copy_failure(copy_outcome outcome)

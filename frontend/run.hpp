@@ -2,6 +2,8 @@
 
 #include "convert/version_copy.hpp"
 
+#include <filesystem>
+
 namespace lumvert {
 
 // Exit statuses. Status 4 serves two conditions, as it always has.
@@ -16,8 +18,9 @@ enum exit_status {
 };
 
 // The whole run: banner, argument checks, the copy, and its messages.
-// Returns the process's exit status.
-int run_lumvert(int argc, const char* const* argv);
+// Returns the process's exit status. The arguments come as the system names
+// files: bytes on POSIX systems, UTF-16 on Windows.
+int run_lumvert(int argc, const std::filesystem::path::value_type* const* argv);
 
 // Prints the message for a failed copy and returns its exit status.
 int report_copy_failure(copy_outcome outcome);

@@ -29,6 +29,8 @@ const std::string hints = "\nSeems to be successfull!\n\n"
 const std::string same = "Source and target are the same file!";
 // Full of the bytes that a text-mode stream would translate.
 const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = "IBSP/" + q3a.substr(5);
+const std::map<std::string, std::string> maps = {
+    {"map.bsp", q3a}, {"wolf.bsp", rtcw}, {"карта.bsp", q3a}, {"old.bsp", "a longer, older map"}};
 
 // Every file below the working folder, with its bytes.
 std::map<std::string, std::string> files()
@@ -47,20 +49,25 @@ std::map<std::string, std::string> files()
 // it was, or the bytes of the target that a conversion (status 0) writes.
 void check_runs(std::initializer_list<std::tuple<std::vector<std::string>, int, std::string>> rows)
 {
-    fs::remove_all("maps");
-    fs::create_directories("maps/dir");
-    fs::current_path("maps");
-    const std::pair<const char*, std::string> maps[] = {
-        {"map.bsp", q3a},     {"wolf.bsp", rtcw}, {"five.bsp", "12345"},
-        {"four.bsp", "1234"}, {"empty.bsp", ""},  {"old.bsp", "an older, longer map"}};
-    for (const auto& [name, bytes] : maps) std::ofstream(name, std::ios::binary) << bytes;
+    const fs::path home = fs::current_path(), work = fs::temp_directory_path() / "lumvert_maps";
+    fs::remove_all(work);
+    fs::create_directories(work / fs::u8path("café"));
+    fs::current_path(work);
+    for (const auto& [name, map] : maps) std::ofstream(fs::u8path(name), std::ios::binary) << map;
     fs::create_hard_link("map.bsp", "hard.bsp");
+#ifndef _WIN32
+    fs::create_symlink("map.bsp", "soft.bsp");
+    fs::create_symlink("loop.bsp", "loop.bsp");
+#endif
     std::ostringstream console;
     std::streambuf* const stdout_buffer = std::cout.rdbuf(console.rdbuf());
     for (const auto& [arguments, status, text] : rows) {
         SCOPED_TRACE(testing::PrintToString(arguments));
-        std::vector<const char*> argv{"lumvert"};
-        for (const auto& argument : arguments) argv.push_back(argument.c_str());
+        std::vector<fs::path> names{"lumvert"};
+        for (const auto& argument : arguments) names.push_back(fs::u8path(argument));
+        std::vector<const fs::path::value_type*> argv;
+        argv.reserve(names.size());
+        for (const auto& name : names) argv.push_back(name.c_str());
         auto expected = files();
         if (status == 0) expected["./" + arguments.back()] = text;
         console.str("");
@@ -69,7 +76,7 @@ void check_runs(std::initializer_list<std::tuple<std::vector<std::string>, int, 
         EXPECT_EQ(files(), expected);
     }
     std::cout.rdbuf(stdout_buffer);
-    fs::current_path("..");
+    fs::current_path(home);
 }
 
 TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
@@ -80,20 +87,20 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"au.bsp", "map.bsp", "old.bsp"}, 4, usage},
         {{"-U", "wolf.bsp", "old.bsp"}, 4, usage},
         {{"missing.bsp", "old.bsp"}, 2, "Error opening file!"},
-        {{"dir", "old.bsp"}, 2, "Error opening file!"},
+        {{"café", "old.bsp"}, 2, "Error opening file!"},
         {{"map.bsp", "missing/new.bsp"}, 3, "Error writing file!"},
         {{"map.bsp", "hard.bsp"}, 3, same},
-        {{"-u", "map.bsp", "./map.bsp"}, 3, same},
-        {{"map.bsp", "old.bsp"}, 0, rtcw},
-        {{"-undo", "wolf.bsp", "new.bsp"}, 0, q3a},
-        {{"five.bsp", "new.bsp"}, 0, "1234/"},
-        {{"four.bsp", "new.bsp"}, 0, "1234"},
-        {{"empty.bsp", "new.bsp"}, 0, ""},
+        {{"-u", "карта.bsp", "./карта.bsp"}, 3, same},
+        {{"карта.bsp", "地图.bsp"}, 0, rtcw},
+        {{"-undo", "wolf.bsp", "old.bsp"}, 0, q3a},
 #ifdef _WIN32
         {{"map.bsp", "MAP.BSP"}, 3, same},
 #else
+        {{"map.bsp", "soft.bsp"}, 3, same},
+        {{"map.bsp", "loop.bsp"}, 3, same},
         {{"/proc/self/mem", "../mem.bsp"}, 2, "Error reading file!"},
-        {{"five.bsp", "/dev/full"}, 4, "Error during writing file!"},
+        {{"map.bsp", "/dev/full"}, 4, "Error during writing file!"},
+        {{"map.bsp", "caf\xe9.bsp"}, 0, rtcw},
 #endif
     });
 }
