@@ -14,9 +14,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // Only the first two characters count: -u, -undo and -ux all mean undo.
-bool is_undo_option(const fs::path::value_type* argument)
+bool is_undo_option(const fs::path& argument)
 {
-    return argument[0] == '-' && argument[1] == 'u';
+    const fs::path::string_type& text = argument.native();
+    return text.size() >= 2 && text[0] == '-' && text[1] == 'u';
 }
 
 // On Linux a directory opens for reading and fails only at the first read,
@@ -71,23 +72,23 @@ int convert_file(const fs::path& source_name, const fs::path& target_name, unsig
 
 }  // namespace
 
-int run_lumvert(int argc, const fs::path::value_type* const* argv)
+int run_lumvert(const std::vector<fs::path>& arguments)
 {
     print_banner();
-    if (argc < 3 || argc > 4) {
+    if (arguments.size() < 3 || arguments.size() > 4) {
         print_usage();
         return status_usage;
     }
     // Three arguments must begin with the undo option. Anything else there is
     // refused: -U meant as undo must not convert forward, and with "-x" taken
     // as the source the map named next would be truncated as the target.
-    const bool undo = argc == 4;
-    if (undo && !is_undo_option(argv[1])) {
+    const bool undo = arguments.size() == 4;
+    if (undo && !is_undo_option(arguments[1])) {
         print_usage();
         return status_bad_option;
     }
-    const int shift = undo ? 1 : 0;
-    return convert_file(fs::path(argv[1 + shift]), fs::path(argv[2 + shift]),
+    const std::size_t shift = undo ? 1 : 0;
+    return convert_file(arguments[1 + shift], arguments[2 + shift],
                         undo ? version_q3a : version_rtcw);
 }
 

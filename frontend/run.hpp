@@ -3,6 +3,7 @@
 #include "convert/version_copy.hpp"
 
 #include <filesystem>
+#include <vector>
 
 namespace lumvert {
 
@@ -18,9 +19,10 @@ enum exit_status {
 };
 
 // The whole run: banner, argument checks, the copy, and its messages.
-// Returns the process's exit status. The arguments come as the system names
-// files: bytes on POSIX systems, UTF-16 on Windows.
-int run_lumvert(int argc, const std::filesystem::path::value_type* const* argv);
+// Returns the process's exit status. The arguments are the process's own,
+// its name first, each kept as the system spells names (bytes on POSIX
+// systems, UTF-16 on Windows), so no file name changes on the way.
+int run_lumvert(const std::vector<std::filesystem::path>& arguments);
 
 // Prints the message for a failed copy and returns its exit status.
 int report_copy_failure(copy_outcome outcome);

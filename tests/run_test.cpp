@@ -63,15 +63,12 @@ void check_runs(std::initializer_list<std::tuple<std::vector<std::string>, int, 
     std::streambuf* const stdout_buffer = std::cout.rdbuf(console.rdbuf());
     for (const auto& [arguments, status, text] : rows) {
         SCOPED_TRACE(testing::PrintToString(arguments));
-        std::vector<fs::path> names{"lumvert"};
-        for (const auto& argument : arguments) names.push_back(fs::u8path(argument));
-        std::vector<const fs::path::value_type*> argv;
-        argv.reserve(names.size());
-        for (const auto& name : names) argv.push_back(name.c_str());
+        std::vector<fs::path> argv{"lumvert"};
+        for (const auto& argument : arguments) argv.push_back(fs::u8path(argument));
         auto expected = files();
         if (status == 0) expected["./" + arguments.back()] = text;
         console.str("");
-        EXPECT_EQ(run_lumvert(static_cast<int>(argv.size()), argv.data()), status);
+        EXPECT_EQ(run_lumvert(argv), status);
         EXPECT_EQ(console.str(), banner + (status == 0 ? hints : text));
         EXPECT_EQ(files(), expected);
     }
