@@ -30,13 +30,12 @@ bool is_a_directory(const fs::path& name)
 
 // Files, not names: ./map.bsp, a hard link or a symbolic link to the source
 // would otherwise be truncated as the target before the source is read. A
-// check that cannot decide counts as the same file, unless the target surely
-// does not exist yet.
+// check that cannot decide counts as the same file; a target that does not
+// exist yet is no error.
 bool is_same_file(const fs::path& source, const fs::path& target)
 {
     std::error_code error;
-    const bool same = fs::equivalent(source, target, error);
-    return same || (error && fs::status(target, error).type() != fs::file_type::not_found);
+    return fs::equivalent(source, target, error) || error;
 }
 
 int convert_file(const fs::path& source_name, const fs::path& target_name, unsigned char version)
