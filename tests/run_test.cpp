@@ -58,6 +58,7 @@ void check_runs(std::initializer_list<std::tuple<std::vector<std::string>, int, 
 #ifndef _WIN32
     fs::create_symlink("map.bsp", "soft.bsp");
     fs::create_symlink("loop.bsp", "loop.bsp");
+    fs::create_hard_link("map.bsp", "caf\xe9.bsp");
 #endif
     std::ostringstream console;
     std::streambuf* const stdout_buffer = std::cout.rdbuf(console.rdbuf());
@@ -97,7 +98,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"map.bsp", "loop.bsp"}, 3, same},
         {{"/proc/self/mem", "../mem.bsp"}, 2, "Error reading file!"},
         {{"map.bsp", "/dev/full"}, 4, "Error during writing file!"},
-        {{"map.bsp", "caf\xe9.bsp"}, 0, rtcw},
+        {{"caf\xe9.bsp", "caf\xe9-rtcw.bsp"}, 0, rtcw},
 #endif
     });
 }
