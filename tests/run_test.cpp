@@ -9,7 +9,6 @@
 #include <sstream>
 
 namespace lumvert {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -29,8 +28,6 @@ const std::string hints = "\nSeems to be successfull!\n\n"
 const std::string same = "Source and target are the same file!";
 // Full of the bytes that a text-mode stream would translate.
 const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = "IBSP/" + q3a.substr(5);
-const std::map<std::string, std::string> maps = {
-    {"map.bsp", q3a}, {"wolf.bsp", rtcw}, {"карта.bsp", q3a}, {"old.bsp", "a longer, older map"}};
 
 // Every file below the working folder, with its bytes.
 std::map<std::string, std::string> files()
@@ -44,42 +41,11 @@ std::map<std::string, std::string> files()
     return files;
 }
 
-// Runs the tool in-process on each row, in a folder of maps, and checks its status, its console
-// text and the folder. A row's text is either the message of a refusal, which leaves the folder as
-// it was, or the bytes of the target that a conversion (status 0) writes.
-void check_runs(std::initializer_list<std::tuple<std::vector<std::string>, int, std::string>> rows)
-{
-    const fs::path home = fs::current_path(), work = fs::temp_directory_path() / "lumvert_maps";
-    fs::remove_all(work);
-    fs::create_directories(work / fs::u8path("café"));
-    fs::current_path(work);
-    for (const auto& [name, map] : maps) std::ofstream(fs::u8path(name), std::ios::binary) << map;
-    fs::create_hard_link("map.bsp", "hard.bsp");
-#ifndef _WIN32
-    fs::create_symlink("map.bsp", "soft.bsp");
-    fs::create_symlink("loop.bsp", "loop.bsp");
-    fs::create_hard_link("map.bsp", "caf\xe9.bsp");
-#endif
-    std::ostringstream console;
-    std::streambuf* const stdout_buffer = std::cout.rdbuf(console.rdbuf());
-    for (const auto& [arguments, status, text] : rows) {
-        SCOPED_TRACE(testing::PrintToString(arguments));
-        std::vector<fs::path> argv{"lumvert"};
-        for (const auto& argument : arguments) argv.push_back(fs::u8path(argument));
-        auto expected = files();
-        if (status == 0) expected["./" + arguments.back()] = text;
-        console.str("");
-        EXPECT_EQ(run_lumvert(argv), status);
-        EXPECT_EQ(console.str(), banner + (status == 0 ? hints : text));
-        EXPECT_EQ(files(), expected);
-    }
-    std::cout.rdbuf(stdout_buffer);
-    fs::current_path(home);
-}
-
+// Each row runs the tool in-process in a folder of maps. Its text is the message of a refusal,
+// which leaves the folder as it was, or the bytes that a conversion (status 0) gives the target.
 TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
 {
-    check_runs({
+    const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
         {{"map.bsp"}, 1, usage},
         {{"-u", "map.bsp", "a.bsp", "b.bsp"}, 1, usage},
         {{"au.bsp", "map.bsp", "old.bsp"}, 4, usage},
@@ -100,18 +66,39 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"map.bsp", "/dev/full"}, 4, "Error during writing file!"},
         {{"caf\xe9.bsp", "caf\xe9-rtcw.bsp"}, 0, rtcw},
 #endif
-    });
-}
-
-// No real file fails at the version byte alone: that byte goes into the stream's buffer.
-TEST(RunLumvert, ReportsAFailedVersionByteWithStatusFive)
-{
+    };
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all("lumvert_maps");
+    fs::create_directories(fs::u8path("lumvert_maps/café"));
+    fs::current_path("lumvert_maps");
+    std::ofstream("map.bsp", std::ios::binary) << q3a;
+    std::ofstream("wolf.bsp", std::ios::binary) << rtcw;
+    std::ofstream("old.bsp") << "a longer, older map";
+    fs::create_hard_link("map.bsp", "hard.bsp");
+    fs::create_hard_link("map.bsp", fs::u8path("карта.bsp"));
+#ifndef _WIN32
+    fs::create_symlink("map.bsp", "soft.bsp");
+    fs::create_symlink("loop.bsp", "loop.bsp");
+    fs::create_hard_link("map.bsp", "caf\xe9.bsp");
+#endif
     std::ostringstream console;
     std::streambuf* const stdout_buffer = std::cout.rdbuf(console.rdbuf());
+    for (const auto& [arguments, status, text] : rows) {
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        std::vector<fs::path> argv{"lumvert"};
+        for (const auto& argument : arguments) argv.push_back(fs::u8path(argument));
+        auto expected = files();
+        if (status == 0) expected["./" + arguments.back()] = text;
+        console.str("");
+        EXPECT_EQ(run_lumvert(argv), status);
+        EXPECT_EQ(console.str(), banner + (status == 0 ? hints : text));
+        EXPECT_EQ(files(), expected);
+    }
+    // No real file fails at the version byte alone: that byte goes into the stream's buffer.
+    console.str("");
     EXPECT_EQ(report_copy_failure(copy_version_write_failed), 5);
-    std::cout.rdbuf(stdout_buffer);
     EXPECT_EQ(console.str(), "Error during writing file at sensible part!");
+    std::cout.rdbuf(stdout_buffer);
 }
 
-}  // namespace
 }  // namespace lumvert
