@@ -63,12 +63,12 @@ done
 median() { cut -d' ' -f"$1" "$dir/times" | sort -g | sed -n "$(((runs + 1) / 2))p"; }
 
 # The timed conversions must have been real ones: only byte 4 differs.
-for map in "$dir/large.bsp" "$dir"/pack/*.bsp; do
-  converted=$dir/lumvert.bsp
-  [ "$map" = "$dir/large.bsp" ] || converted=$dir/pack-lumvert/${map##*/}
-  [ "$(cmp -l "$map" "$converted" | tr -s ' ')" = " 5 56 57" ] ||
-    { echo "bench: lumvert wrote a wrong map for $map" >&2; exit 1; }
-done
+check_converted() {
+  [ "$(cmp -l "$1" "$2" | tr -s ' ')" = " 5 56 57" ] ||
+    { echo "bench: lumvert wrote a wrong map for $1" >&2; exit 1; }
+}
+check_converted "$dir/large.bsp" "$dir/lumvert.bsp"
+for map in "$dir"/pack/*.bsp; do check_converted "$map" "$dir/pack-lumvert/${map##*/}"; done
 
 # Peak resident set size in KiB, the median of 5 runs: a single run varies
 # by a few pages with address-space layout.
