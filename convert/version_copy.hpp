@@ -1,8 +1,5 @@
 #pragma once
 
-#include <istream>
-#include <ostream>
-
 namespace lumvert {
 
 // The byte at offset 4 is the low byte of the map header's little-endian version.
@@ -16,9 +13,10 @@ enum copy_outcome {
     copy_read_failed,
 };
 
-// Copies source into target unchanged except for the byte at offset 4, which
-// becomes `version`. A source shorter than five bytes is copied unchanged.
-// Both streams stay open; on a failure the target keeps what it accepted.
-copy_outcome copy_with_version(std::istream& source, std::ostream& target, unsigned char version);
+// Copies the file open as `source` into the file open as `target` (descriptors, both at their
+// starts) unchanged except for the byte at offset 4, which becomes `version`. A source shorter
+// than five bytes is copied unchanged. Both stay open; on a failure the target keeps what it
+// accepted.
+copy_outcome copy_with_version(int source, int target, unsigned char version);
 
 }  // namespace lumvert
