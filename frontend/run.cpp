@@ -104,11 +104,7 @@ int copy_into(int source, const fs::path& source_name, const fs::path& target_na
 
 int convert_file(const fs::path& source_name, const fs::path& target_name, unsigned char version)
 {
-    if (is_a_directory(source_name)) {
-        std::cout << "Error opening file!";
-        return status_source_failed;
-    }
-    const int source = open_file(source_name, O_RDONLY);
+    const int source = is_a_directory(source_name) ? -1 : open_file(source_name, O_RDONLY);
     if (source < 0) {
         std::cout << "Error opening file!";
         return status_source_failed;
