@@ -37,7 +37,7 @@ const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = "IBSP/" + q3a.subst
 // A fresh folder of this process's own, current while it lives and removed after.
 struct scratch_folder {
     const fs::path path = fs::temp_directory_path() / ("lumvert_test_" + std::to_string(getpid()));
-    scratch_folder() { fs::create_directory(path), fs::current_path(path); }
+    scratch_folder() { fs::remove_all(path), fs::create_directory(path), fs::current_path(path); }
     ~scratch_folder() { fs::current_path(path.parent_path()), fs::remove_all(path); }
 };
 
@@ -83,9 +83,8 @@ std::string in_memory(const std::string& bytes)
 }
 #endif
 
-// Each row runs the tool in-process in a folder of maps, under its file size limit. Its text is
-// the message of a failure, which leaves the folder as it was but for what the limit let into the
-// target, or the bytes that a conversion (status 0) gives the target.
+// Each row runs the tool in-process on a folder of maps, under its file size limit. Its text is the
+// message of a failure, after which only the limit's bytes are new, or the converted target.
 TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
 {
     // Past its first 128 KiB block the kernel copies; bytes unlike their neighbours show a slip.
