@@ -3,11 +3,14 @@
 #include "convert/version_copy.hpp"
 #include "frontend/console_texts.hpp"
 
+#include <csignal>
 #include <fcntl.h>
 #include <iostream>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace lumvert {
 
@@ -33,36 +36,81 @@ bool is_undo_option(const fs::path& argument)
     return text.size() >= 2 && text[0] == '-' && text[1] == 'u';
 }
 
-// On Linux a directory opens for reading and fails only at the first read,
-// which would come after the target had been truncated.
-bool is_a_directory(const fs::path& name)
-{
-    std::error_code error;
-    return fs::is_directory(name, error);
-}
-
-// Files, not names: ./map.bsp, a hard link or a symbolic link to the source
-// would otherwise be truncated as the target before the source is read. A
-// check that cannot decide counts as the same file; a target that does not
-// exist yet is no error.
-bool is_same_file(const fs::path& source, const fs::path& target)
-{
-    std::error_code error;
-    return fs::equivalent(source, target, error) || error;
-}
-
+// may_be_same_file tells whether two open files may be one: by device and
+// inode on POSIX systems; on Windows, whose _fstat gives every inode as 0, by
+// the volume serial number and file index of the handles, which a pipe or a
+// device lacks and a disk file never shares with one. Files that cannot be
+// told apart count as one.
 #ifdef _WIN32
 // The UTF-16 name as it came, in binary mode: \r\n and 0x1A pass untranslated.
 int open_file(const fs::path& name, int flags)
 {
     return _wopen(name.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
+
+bool may_be_same_file(int source, int target)
+{
+    const auto a = reinterpret_cast<HANDLE>(_get_osfhandle(source));
+    const auto b = reinterpret_cast<HANDLE>(_get_osfhandle(target));
+    if ((GetFileType(a) == FILE_TYPE_DISK) != (GetFileType(b) == FILE_TYPE_DISK)) return false;
+    BY_HANDLE_FILE_INFORMATION x{};
+    BY_HANDLE_FILE_INFORMATION y{};
+    return !GetFileInformationByHandle(a, &x) || !GetFileInformationByHandle(b, &y) ||
+           (x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow);
+}
+
+int empty_file(int file) { return _chsize_s(file, 0); }
 #else
 int open_file(const fs::path& name, int flags)
 {
     return open(name.c_str(), flags | O_CLOEXEC, 0666);
 }
+
+bool may_be_same_file(int source, int target)
+{
+    struct stat a {};
+    struct stat b {};
+    return fstat(source, &a) != 0 || fstat(target, &b) != 0 ||
+           (a.st_dev == b.st_dev && a.st_ino == b.st_ino);
+}
+
+int empty_file(int file) { return ftruncate(file, 0); }
 #endif
+
+// Only a regular file is emptied: a pipe, a terminal or /dev/null takes the map as it comes.
+bool empty_if_regular(int file)
+{
+    struct stat status {};
+    return fstat(file, &status) == 0 && (!S_ISREG(status.st_mode) || empty_file(file) == 0);
+}
+
+// A folder opens for reading on Linux and fails only at the first read, after
+// the target was emptied: here it counts as a source that does not open.
+int open_source(const fs::path& name)
+{
+    const int file = open_file(name, O_RDONLY);
+    struct stat status {};
+    if (file >= 0 && (fstat(file, &status) != 0 || S_ISDIR(status.st_mode))) {
+        close(file);
+        return -1;
+    }
+    return file;
+}
+
+// Empties the open target once it is known to be another file than the source.
+bool prepare_target(int source, int target)
+{
+    if (may_be_same_file(source, target)) {
+        std::cout << "Source and target are the same file!";
+        return false;
+    }
+    if (!empty_if_regular(target)) {
+        std::cout << "Error writing file!";
+        return false;
+    }
+    return true;
+}
 
 int report_copy(copy_outcome outcome)
 {
@@ -84,16 +132,17 @@ int report_copy(copy_outcome outcome)
     return status_write_failed;
 }
 
-int copy_into(int source, const fs::path& source_name, const fs::path& target_name,
-              unsigned char version)
+int copy_into(int source, const fs::path& target_name, unsigned char version)
 {
-    if (is_same_file(source_name, target_name)) {
-        std::cout << "Source and target are the same file!";
-        return status_target_failed;
-    }
-    const int target = open_file(target_name, O_WRONLY | O_CREAT | O_TRUNC);
+    // Opened without truncating, and compared with the source as an open file:
+    // between a check of names and the open, a name can become a link to the source.
+    const int target = open_file(target_name, O_WRONLY | O_CREAT);
     if (target < 0) {
         std::cout << "Error writing file!";
+        return status_target_failed;
+    }
+    if (!prepare_target(source, target)) {
+        close(target);
         return status_target_failed;
     }
     const copy_outcome outcome = copy_with_version(source, target, version);
@@ -104,12 +153,12 @@ int copy_into(int source, const fs::path& source_name, const fs::path& target_na
 
 int convert_file(const fs::path& source_name, const fs::path& target_name, unsigned char version)
 {
-    const int source = is_a_directory(source_name) ? -1 : open_file(source_name, O_RDONLY);
+    const int source = open_source(source_name);
     if (source < 0) {
         std::cout << "Error opening file!";
         return status_source_failed;
     }
-    const int status = copy_into(source, source_name, target_name, version);
+    const int status = copy_into(source, target_name, version);
     close(source);
     return status;
 }
@@ -131,6 +180,11 @@ int run_lumvert(const std::vector<fs::path>& arguments)
         print_usage();
         return status_bad_option;
     }
+#ifdef SIGXFSZ
+    // A write past a file size limit then fails as on a full disk, instead of
+    // ending the process without a word. Ignoring a valid signal cannot fail.
+    static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
+#endif
     const std::size_t first_name = undo ? 1 : 0;
     return convert_file(arguments[first_name], arguments[first_name + 1],
                         undo ? version_q3a : version_rtcw);
