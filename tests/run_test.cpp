@@ -89,13 +89,16 @@ std::string on_second_drive(const fs::path& folder)
     return "Y:";
 }
 #else
-// Names a pipe that holds the bytes and then ends: no file the kernel can copy from.
-std::string in_pipe(const std::string& bytes)
+// Names a pipe in packet mode that hands over the bytes a piece a read and then ends: a short read
+// is not the end, and the kernel cannot copy from a pipe.
+std::string in_pipe(const std::string& bytes, std::size_t piece)
 {
     int ends[2] = {-1, -1};
-    EXPECT_EQ(pipe(ends), 0);
-    EXPECT_GE(fcntl(ends[1], F_SETPIPE_SZ, 1 << 20), static_cast<int>(bytes.size()));
-    EXPECT_EQ(write(ends[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    EXPECT_EQ(pipe2(ends, O_DIRECT), 0);
+    EXPECT_EQ(fcntl(ends[1], F_SETPIPE_SZ, 1 << 20), 1 << 20);
+    for (std::size_t at = 0; at < bytes.size(); at += piece) {
+        EXPECT_GT(write(ends[1], bytes.data() + at, std::min(piece, bytes.size() - at)), 0);
+    }
     close(ends[1]);
     return "/proc/self/fd/" + std::to_string(ends[0]);
 }
@@ -130,11 +133,12 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"missing.bsp", "old.bsp"}, 2, "Error opening file!", no_limit},
         {{"café", "old.bsp"}, 2, "Error opening file!", no_limit},
         {{"map.bsp", std::string(300, 'x')}, 3, "Error writing file!", no_limit},
-        {{"map.bsp", "hard.bsp"}, 3, "Source and target are the same file!", no_limit},
+        {{"map.bsp", "карта.bsp"}, 3, "Source and target are the same file!", no_limit},
         {{"-u", "карта.bsp", "./карта.bsp"}, 3, "Source and target are the same file!", no_limit},
         {{"карта.bsp", "地图.bsp"}, 0, rtcw, no_limit},
         {{"-undo", "wolf.bsp", "old.bsp"}, 0, q3a, no_limit},
         {{"big.bsp", "big-rtcw.bsp"}, 0, converted(big), no_limit},
+        {{"short.bsp", "short-rtcw.bsp"}, 0, "IBSP", no_limit},
 #ifdef _WIN32
         {{"map.bsp", "MAP.BSP"}, 3, "Source and target are the same file!", no_limit},
         {{"map.bsp", "NUL"}, 0, "", no_limit},
@@ -151,8 +155,9 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"big.bsp", "new.bsp"}, 4, "Error during writing file!", 128 * 1024 + 9},
         {{"caf\xe9.bsp", "caf\xe9-rtcw.bsp"}, 0, rtcw, no_limit},
         {{"big.bsp", "new.bsp"}, 0, converted(big), big.size()},
-        {{in_pipe(big), "pipe-rtcw.bsp"}, 0, converted(big), no_limit},
-        {{in_pipe(q3a), "/dev/null"}, 0, "", no_limit},
+        {{in_pipe(big, 4096), "pipe-rtcw.bsp"}, 0, converted(big), no_limit},
+        {{in_pipe(q3a, 3), "pieces-rtcw.bsp"}, 0, rtcw, no_limit},
+        {{in_pipe(q3a, 3), "/dev/null"}, 0, "", no_limit},
         {{"map.bsp", unshrinkable(big)}, 3, "Error writing file!", no_limit},
 #endif
     };
@@ -161,7 +166,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     std::ofstream("wolf.bsp", std::ios::binary) << rtcw;
     std::ofstream("old.bsp") << "a longer, older map";
     std::ofstream("big.bsp", std::ios::binary) << big;
-    fs::create_hard_link("map.bsp", "hard.bsp");
+    std::ofstream("short.bsp") << "IBSP";
     fs::create_hard_link("map.bsp", fs::u8path("карта.bsp"));
 #ifndef _WIN32
     fs::create_symlink("map.bsp", "soft.bsp");
