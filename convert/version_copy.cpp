@@ -9,8 +9,8 @@ namespace lumvert {
 
 namespace {
 
-// As large as dd's usual 128K blocks, and a multiple of every file system's block size, so that
-// the kernel can share all blocks after the first between source and target.
+// As large as the copy buffer of coreutils' cp and cat, and a multiple of every file system's
+// block size, so that the kernel can share all blocks after the first between source and target.
 constexpr std::size_t block_size = std::size_t{128} * 1024;
 constexpr std::size_t version_offset = 4;
 
