@@ -1,58 +1,91 @@
 # Install rules and the packages CPack makes of them: a zip on Windows; on
-# other systems a tarball and a Debian package. Three components keep each
-# package to what it needs: "program" goes everywhere, "archive" (the license
-# and changelog as people read them) into the zip and the tarball, "debian"
-# (the same in Debian's forms, and lintian's overrides) into the .deb alone.
+# other systems a tarball and a Debian package. Components keep each package
+# to what it needs (package/cpack_project.cmake picks them):
+# - "program", "manual" and "documents" (README, changelog and license as
+#   people read them) are what a plain `cmake --install` installs;
+# - "static" (the self-contained program, in place of "program") and
+#   "notices" (the licenses of the libraries linked into it) go into the
+#   tarball and the zip alone, "debian" (the documents in Debian's forms and
+#   lintian's overrides) into the .deb alone: packages install them, a plain
+#   install does not.
 include(GNUInstallDirs)
+
+# CPack 3.25 packs nothing, and says nothing of it, from a build folder whose
+# path holds a bracket.
+if(PROJECT_BINARY_DIR MATCHES "[][]")
+  message(FATAL_ERROR "CPack would make empty packages in ${PROJECT_BINARY_DIR}, as its path "
+                      "holds [ or ]: build in a folder whose path holds neither")
+endif()
 
 set(LUMVERT_MAINTAINER "the lumvert authors <lumvert@invalid>"
     CACHE STRING "The packages' maintainer, as: name <address>")
 
+# The libraries that a self-contained lumvert carries, whose notices travel with it.
 if(WIN32)
-  # One folder to unpack next to the maps.
+  set(linked_libraries libstdc++.a libgcc.a libwinpthread.a libmsvcrt.a)
+  set(self_contained lumvert)
+  set(doc_dir .)
   install(TARGETS lumvert RUNTIME DESTINATION . COMPONENT program)
-  install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT program)
 else()
+  set(linked_libraries libc.a libstdc++.a libgcc.a)
+  set(self_contained lumvert_static)
+  set(doc_dir "${CMAKE_INSTALL_DOCDIR}")
   install(TARGETS lumvert RUNTIME COMPONENT program)
-  # Manual page and changelog are compressed reproducibly, as Debian does.
+endif()
+install(FILES README.md CHANGELOG.md LICENSE DESTINATION "${doc_dir}" COMPONENT documents)
+if(TARGET ${self_contained})
+  add_custom_command(OUTPUT THIRD-PARTY-NOTICES.txt
+                     COMMAND "${CMAKE_COMMAND}" "-DCOMPILER=${CMAKE_CXX_COMPILER}"
+                             "-DLIBRARIES=${linked_libraries}"
+                             "-DOUTPUT=${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt"
+                             -P "${PROJECT_SOURCE_DIR}/package/notices.cmake"
+                     DEPENDS package/notices.cmake VERBATIM)
+  add_custom_target(notices ALL DEPENDS THIRD-PARTY-NOTICES.txt)
+  install(FILES "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt" DESTINATION "${doc_dir}"
+          COMPONENT notices EXCLUDE_FROM_ALL)
+endif()
+
+if(NOT WIN32)
+  if(TARGET lumvert_static)
+    install(TARGETS lumvert_static RUNTIME COMPONENT static EXCLUDE_FROM_ALL)
+  endif()
+  # Manual page, changelog and README are compressed reproducibly, as Debian does.
   add_custom_command(OUTPUT lumvert.1.gz
                      COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/doc/lumvert.1" .
                      COMMAND gzip -9nf lumvert.1
                      DEPENDS doc/lumvert.1 VERBATIM)
-  add_custom_command(OUTPUT debian/changelog.gz debian/copyright
+  add_custom_command(OUTPUT debian/changelog.gz debian/copyright debian/README.md.gz
                      COMMAND "${CMAKE_COMMAND}" "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
                              "-DOUTPUT_DIR=${PROJECT_BINARY_DIR}/debian" "-DPACKAGE=lumvert"
                              "-DMAINTAINER=${LUMVERT_MAINTAINER}"
                              -P "${PROJECT_SOURCE_DIR}/package/debian_files.cmake"
-                     COMMAND gzip -9nf debian/changelog
-                     DEPENDS CHANGELOG.md LICENSE package/debian_files.cmake VERBATIM)
-  add_custom_target(package_files ALL DEPENDS lumvert.1.gz debian/changelog.gz debian/copyright)
+                     COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/README.md" debian
+                     COMMAND gzip -9nf debian/changelog debian/README.md
+                     DEPENDS CHANGELOG.md LICENSE README.md package/debian_files.cmake VERBATIM)
+  add_custom_target(package_files ALL DEPENDS lumvert.1.gz debian/changelog.gz)
   install(FILES "${PROJECT_BINARY_DIR}/lumvert.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1"
-          COMPONENT program)
-  install(FILES README.md DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT program)
-  install(FILES CHANGELOG.md LICENSE DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT archive)
+          COMPONENT manual)
   install(FILES "${PROJECT_BINARY_DIR}/debian/changelog.gz" "${PROJECT_BINARY_DIR}/debian/copyright"
-          DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT debian)
+                "${PROJECT_BINARY_DIR}/debian/README.md.gz"
+          DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT debian EXCLUDE_FROM_ALL)
   # What lintian is told to pass over, each with the reason.
-  set(overrides "")
-  if(LUMVERT_STATIC)
-    string(CONCAT overrides "${overrides}"
-           "# Static on purpose: a map pack is converted one process a map, and without the\n"
-           "# dynamic loader each starts faster. lumvert uses no NSS, iconv or dlopen.\n"
-           "lumvert: statically-linked-binary [usr/bin/lumvert]\n")
-  endif()
+  string(CONCAT overrides
+         "# The misspellings are the tool's fixed output, kept as map makers' scripts know it.\n"
+         "lumvert: spelling-error-in-binary paramaters parameters [usr/bin/lumvert]\n"
+         "lumvert: spelling-error-in-binary successfull successful [usr/bin/lumvert]\n"
+         "# Compiled with -D_FORTIFY_SOURCE=2, and the compiler found no call to check at run\n"
+         "# time: the sizes it sees are proven at compile time, the copy block's it cannot see.\n"
+         "lumvert: hardening-no-fortify-functions [usr/bin/lumvert]\n")
   if(LUMVERT_MAINTAINER MATCHES "@invalid>$")
     string(CONCAT overrides "${overrides}"
            "# The project has no mail address yet: the placeholder in the changelog is the\n"
            "# one in the Maintainer field, which lintian reports as bogus-mail-host.\n"
            "lumvert: bogus-mail-host-in-debian-changelog\n")
   endif()
-  if(overrides)
-    file(WRITE "${PROJECT_BINARY_DIR}/debian/lintian-overrides" "${overrides}")
-    install(FILES "${PROJECT_BINARY_DIR}/debian/lintian-overrides"
-            DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME lumvert
-            COMPONENT debian)
-  endif()
+  file(WRITE "${PROJECT_BINARY_DIR}/debian/lintian-overrides" "${overrides}")
+  install(FILES "${PROJECT_BINARY_DIR}/debian/lintian-overrides"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME lumvert
+          COMPONENT debian EXCLUDE_FROM_ALL)
 endif()
 
 set(CPACK_PACKAGE_VENDOR "the lumvert authors")
@@ -73,9 +106,14 @@ else()
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# A dynamically linked lumvert depends on the libraries it was linked with.
-if(NOT LUMVERT_STATIC)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The .deb's lumvert is linked dynamically and depends on the libraries it was linked with.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Which program the tarball and the zip carry, read by package/cpack_project.cmake.
+set(CPACK_LUMVERT_SELF_CONTAINED "")
+if(TARGET lumvert_static)
+  set(CPACK_LUMVERT_SELF_CONTAINED static notices)
+elseif(WIN32)
+  set(CPACK_LUMVERT_SELF_CONTAINED program notices)
 endif()
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/package/cpack_project.cmake")
