@@ -120,7 +120,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
 {
     const scratch_folder folder;
 #ifdef _WIN32
-    const std::string other_drive = on_second_drive(folder.path);
+    const std::string alias = on_second_drive(folder.path);
 #endif
     // Past its first 128 KiB block the kernel copies; bytes unlike their neighbours show a slip.
     std::string big = q3a;
@@ -142,10 +142,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
 #ifdef _WIN32
         {{"map.bsp", "MAP.BSP"}, 3, "Source and target are the same file!", no_limit},
         {{"map.bsp", "NUL"}, 0, "", no_limit},
-        {{"map.bsp", other_drive + "\\map.bsp"},
-         3,
-         "Source and target are the same file!",
-         no_limit},
+        {{"map.bsp", alias + "\\map.bsp"}, 3, "Source and target are the same file!", no_limit},
 #else
         {{"map.bsp", "soft.bsp"}, 3, "Source and target are the same file!", no_limit},
         {{"/proc/self/mem", "/dev/null"}, 2, "Error reading file!", no_limit},
@@ -193,7 +190,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     }
     std::cout.rdbuf(stdout_buffer);
 #ifdef _WIN32
-    if (other_drive == "Y:") DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Y:", nullptr);
+    if (alias == "Y:") DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Y:", nullptr);
 #endif
 }
 
