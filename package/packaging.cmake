@@ -108,12 +108,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The .deb's lumvert is linked dynamically and depends on the libraries it was linked with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Which program the tarball and the zip carry, read by package/cpack_project.cmake.
-set(CPACK_LUMVERT_SELF_CONTAINED "")
-if(TARGET lumvert_static)
-  set(CPACK_LUMVERT_SELF_CONTAINED static notices)
-elseif(WIN32)
-  set(CPACK_LUMVERT_SELF_CONTAINED program notices)
+# What the tarball or the zip holds, read by package/cpack_project.cmake: the
+# self-contained program and its notices, where the build made one.
+if(WIN32)
+  set(CPACK_LUMVERT_ARCHIVE program documents notices)
+elseif(TARGET lumvert_static)
+  set(CPACK_LUMVERT_ARCHIVE static manual documents notices)
+else()
+  set(CPACK_LUMVERT_ARCHIVE program manual documents)
 endif()
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/package/cpack_project.cmake")
