@@ -1,7 +1,5 @@
 #include "convert/version_copy.hpp"
 
-#include <cstddef>
-#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -9,20 +7,12 @@ namespace lumvert {
 
 namespace {
 
-// As large as the copy buffer of coreutils' cp and cat, and a multiple of every file system's
-// block size, so that the kernel can share all blocks after the first between source and target.
-constexpr std::size_t block_size = std::size_t{128} * 1024;
+constexpr std::size_t block_size = sizeof(copy_block::bytes);
 constexpr std::size_t version_offset = 4;
-
-// The kernel copies to and from a page-aligned buffer markedly faster: a
-// third less time on a 256 MiB map than with a heap block 16 bytes off.
-struct alignas(4096) block_buffer {
-    char bytes[block_size];
-};
 
 // Fills the block unless the source ends first: a pipe delivers a map in
 // pieces, so a short read is not the end. Returns the bytes read, none on an error.
-std::optional<std::size_t> read_block(int source, block_buffer& block)
+std::optional<std::size_t> read_block(int source, copy_block& block)
 {
     std::size_t filled = 0;
     while (filled < block_size) {
@@ -81,15 +71,13 @@ void copy_in_kernel([[maybe_unused]] int source, [[maybe_unused]] int target)
 
 }  // namespace
 
-copy_outcome copy_with_version(int source, int target, unsigned char version)
+copy_outcome copy_with_version(int source, int target, unsigned char version, copy_block& block)
 {
-    const auto block = std::make_unique<block_buffer>();
     for (bool first = true;; first = false) {
-        const auto count = read_block(source, *block);
+        const auto count = read_block(source, block);
         if (!count) return copy_read_failed;
-        const copy_outcome written = first
-                                         ? write_first_block(target, block->bytes, *count, version)
-                                         : write_block(target, block->bytes, *count);
+        const copy_outcome written = first ? write_first_block(target, block.bytes, *count, version)
+                                           : write_block(target, block.bytes, *count);
         // Only the end of the source leaves a block short.
         if (written != copy_completed || *count < block_size) return written;
         if (first) copy_in_kernel(source, target);

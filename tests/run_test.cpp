@@ -2,18 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
+#ifndef _WIN32
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <thread>
 #endif
 
 namespace lumvert {
@@ -40,8 +41,17 @@ const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = converted(q3a);
 // A fresh folder of this process's own, current while it lives and removed after.
 struct scratch_folder {
     const fs::path path = fs::temp_directory_path() / ("lumvert_test_" + std::to_string(getpid()));
-    scratch_folder() { fs::remove_all(path), fs::create_directory(path), fs::current_path(path); }
-    ~scratch_folder() { fs::current_path(path.parent_path()), fs::remove_all(path); }
+    scratch_folder()
+    {
+        fs::remove_all(path);
+        fs::create_directory(path);
+        fs::current_path(path);
+    }
+    ~scratch_folder()
+    {
+        fs::current_path(path.parent_path());
+        fs::remove_all(path);
+    }
 };
 
 // Every file below the working folder, with its bytes (none for a folder).
@@ -58,49 +68,86 @@ std::map<std::string, std::string> files()
 
 constexpr std::uint64_t no_limit = UINT64_MAX;
 
-// Runs `run` with every write past `limit` bytes of a file failing. SIGXFSZ
-// stays as it is: a run that does not ignore it ends the test.
-template <class Run> auto with_file_size_limit([[maybe_unused]] std::uint64_t limit, Run run)
+// One run of the tool and all that it must leave behind.
+struct run_row {
+    std::vector<std::string> arguments;
+    int status;
+    std::string printed;                  // after the banner
+    std::optional<std::string> target{};  // the last argument's bytes after; unset: no file changes
+    std::uint64_t limit = no_limit;       // every write past this many bytes of a file fails
+    std::string output{};                 // the file that standard output goes to, if any
+    std::string input{};                  // the file that standard input reads, if any
+};
+
+// Points a standard stream at the named file, if any, while it lives.
+struct redirection {
+    int stream;
+    int saved;
+    redirection(int standard, const std::string& name)
+        : stream(standard), saved(name.empty() ? -1 : dup(standard))
+    {
+        if (saved < 0) return;
+        const int file = open(name.c_str(), O_RDWR);
+        EXPECT_NE(dup2(file, stream), -1);
+        close(file);
+    }
+    ~redirection()
+    {
+        if (saved < 0) return;
+        dup2(saved, stream);
+        close(saved);
+    }
+};
+
+// Runs the tool as a shell would start it: with the row's standard streams, its file size limit,
+// and every signal at its default, so a run that does not ignore SIGXFSZ or SIGPIPE ends the test.
+int run_as_started(const run_row& row, const std::vector<fs::path>& arguments)
 {
+    const redirection input(STDIN_FILENO, row.input);
+    const redirection output(STDOUT_FILENO, row.output);
 #ifdef _WIN32
-    return run();
+    return run_lumvert(arguments);
 #else
+    static_cast<void>(std::signal(SIGXFSZ, SIG_DFL));
+    static_cast<void>(std::signal(SIGPIPE, SIG_DFL));
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit lowered{limit < saved.rlim_cur ? limit : saved.rlim_cur, saved.rlim_max};
+    const rlimit lowered{std::min<rlim_t>(row.limit, saved.rlim_cur), saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &lowered);
-    const auto result = run();
+    const int status = run_lumvert(arguments);
     setrlimit(RLIMIT_FSIZE, &saved);
-    return result;
+    return status;
 #endif
 }
 
-#ifdef _WIN32
-// The folder under a second drive letter: under Wine, which takes drive letters from its prefix
-// alone, Z: (the Unix root); on Windows, Y: made as subst makes it, for the test's length.
-std::string on_second_drive(const fs::path& folder)
-{
-    using unix_name_of = char* (*)(const wchar_t*);
-    const auto unix_name = reinterpret_cast<unix_name_of>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    if (unix_name)
-        return (L"Z:\\" / fs::u8path(unix_name(folder.c_str())).relative_path()).u8string();
-    EXPECT_TRUE(DefineDosDeviceW(0, L"Y:", folder.c_str()));
-    return "Y:";
-}
-#else
+#ifndef _WIN32
 // Names a pipe in packet mode that hands over the bytes a piece a read and then ends: a short read
-// is not the end, and the kernel cannot copy from a pipe.
+// is not the end, and the kernel cannot copy from a pipe. A pipe too small fails, never hangs.
 std::string in_pipe(const std::string& bytes, std::size_t piece)
 {
     int ends[2] = {-1, -1};
-    EXPECT_EQ(pipe2(ends, O_DIRECT), 0);
+    EXPECT_EQ(pipe2(ends, O_DIRECT | O_NONBLOCK), 0);
     EXPECT_EQ(fcntl(ends[1], F_SETPIPE_SZ, 1 << 20), 1 << 20);
     for (std::size_t at = 0; at < bytes.size(); at += piece) {
         EXPECT_GT(write(ends[1], bytes.data() + at, std::min(piece, bytes.size() - at)), 0);
     }
     close(ends[1]);
     return "/proc/self/fd/" + std::to_string(ends[0]);
+}
+
+// Names a pipe whose reader leaves once it has more than the header, while the map is written.
+std::string reader_leaves()
+{
+    int ends[2] = {-1, -1};
+    EXPECT_EQ(pipe(ends), 0);
+    std::thread([read_end = ends[0]] {
+        char bytes[64];
+        for (ssize_t got = 0, count = 1; got <= 5 && count > 0; got += count) {
+            count = read(read_end, bytes, sizeof bytes);
+        }
+        close(read_end);
+    }).detach();
+    return "/proc/self/fd/" + std::to_string(ends[1]);
 }
 
 // Names a file in memory that holds the bytes and that the kernel refuses to shrink.
@@ -113,49 +160,63 @@ std::string unshrinkable(const std::string& bytes)
 }
 #endif
 
-// Each row runs the tool in-process on a folder of maps, under its file size limit. Its text is the
-// message of a failure, after which only the limit's bytes are new, or the converted target, or
-// empty where a device takes the map.
+// Each row runs the tool in-process on a folder of maps and checks all it printed and every byte
+// of every file in the folder after it.
 TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
 {
+    const fs::path start = fs::current_path();
     const scratch_folder folder;
 #ifdef _WIN32
-    const std::string alias = on_second_drive(folder.path);
+    const std::string null_device = "NUL";
+    // Under Wine a file opened through a folder outside its prefix (the test's folder is inside) is
+    // on another volume: one file under two volume serial numbers.
+    const fs::path linked = start / ("lumvert_link_" + std::to_string(getpid()) + ".bsp");
+#else
+    const std::string null_device = "/dev/null";
 #endif
+    const std::string same = "Source and target are the same file!",
+                      writing = "Error writing file!", opening = "Error opening file!",
+                      during = "Error during writing file!";
     // Past its first 128 KiB block the kernel copies; bytes unlike their neighbours show a slip.
     std::string big = q3a;
     for (std::size_t i = big.size(); i < 2 * 128 * 1024 + 9; ++i) big += static_cast<char>(i * 7);
-    const std::tuple<std::vector<std::string>, int, std::string, std::uint64_t> rows[] = {
-        {{"map.bsp"}, 1, usage, no_limit},
-        {{"-u", "map.bsp", "a.bsp", "b.bsp"}, 1, usage, no_limit},
-        {{"au.bsp", "map.bsp", "old.bsp"}, 4, usage, no_limit},
-        {{"-U", "wolf.bsp", "old.bsp"}, 4, usage, no_limit},
-        {{"missing.bsp", "old.bsp"}, 2, "Error opening file!", no_limit},
-        {{"café", "old.bsp"}, 2, "Error opening file!", no_limit},
-        {{"map.bsp", std::string(300, 'x')}, 3, "Error writing file!", no_limit},
-        {{"map.bsp", "карта.bsp"}, 3, "Source and target are the same file!", no_limit},
-        {{"-u", "карта.bsp", "./карта.bsp"}, 3, "Source and target are the same file!", no_limit},
-        {{"карта.bsp", "地图.bsp"}, 0, rtcw, no_limit},
-        {{"-undo", "wolf.bsp", "old.bsp"}, 0, q3a, no_limit},
-        {{"big.bsp", "big-rtcw.bsp"}, 0, converted(big), no_limit},
-        {{"short.bsp", "short-rtcw.bsp"}, 0, "IBSP", no_limit},
+    const run_row rows[] = {
+        {{"map.bsp"}, 1, usage},
+        {{"-u", "map.bsp", "a.bsp", "b.bsp"}, 1, usage},
+        {{"au.bsp", "map.bsp", "old.bsp"}, 4, usage},
+        {{"-U", "wolf.bsp", "old.bsp"}, 4, usage},
+        {{"missing.bsp", "old.bsp"}, 2, opening},
+        {{"café", "old.bsp"}, 2, opening},
+        {{"map.bsp", std::string(300, 'x')}, 3, writing},
+        {{"map.bsp", "карта.bsp"}, 3, same},
+        {{"-u", "карта.bsp", "./карта.bsp"}, 3, same},
+        {{"карта.bsp", "地图.bsp"}, 0, hints, rtcw},
+        {{"-undo", "wolf.bsp", "old.bsp"}, 0, hints, q3a},
+        {{"big.bsp", "big-rtcw.bsp"}, 0, hints, converted(big)},
+        {{"short.bsp", "short-rtcw.bsp"}, 0, hints, "IBSP"},
+        {{"map.bsp", "out.bsp"}, 3, writing, {}, no_limit, "out.bsp"},
+        {{"map.bsp", null_device}, 0, hints, {}, no_limit, null_device},
+        {{null_device, "map.bsp"}, 3, same, {}, no_limit, "", "map.bsp"},
 #ifdef _WIN32
-        {{"map.bsp", "MAP.BSP"}, 3, "Source and target are the same file!", no_limit},
-        {{"map.bsp", "NUL"}, 0, "", no_limit},
-        {{"map.bsp", alias + "\\map.bsp"}, 3, "Source and target are the same file!", no_limit},
+        {{"map.bsp", "MAP.BSP"}, 3, same},
+        {{"map.bsp", linked.u8string()}, 3, same},
 #else
-        {{"map.bsp", "soft.bsp"}, 3, "Source and target are the same file!", no_limit},
-        {{"/proc/self/mem", "/dev/null"}, 2, "Error reading file!", no_limit},
-        {{"map.bsp", "new.bsp"}, 4, "Error during writing file!", 3},
-        {{"map.bsp", "new.bsp"}, 5, "Error during writing file at sensible part!", 4},
-        {{"map.bsp", "new.bsp"}, 4, "Error during writing file!", 5},
-        {{"big.bsp", "new.bsp"}, 4, "Error during writing file!", 128 * 1024 + 9},
-        {{"caf\xe9.bsp", "caf\xe9-rtcw.bsp"}, 0, rtcw, no_limit},
-        {{"big.bsp", "new.bsp"}, 0, converted(big), big.size()},
-        {{in_pipe(big, 4096), "pipe-rtcw.bsp"}, 0, converted(big), no_limit},
-        {{in_pipe(q3a, 3), "pieces-rtcw.bsp"}, 0, rtcw, no_limit},
-        {{in_pipe(q3a, 3), "/dev/null"}, 0, "", no_limit},
-        {{"map.bsp", unshrinkable(big)}, 3, "Error writing file!", no_limit},
+        {{"map.bsp", "soft.bsp"}, 3, same},
+        {{"/proc/self/mem", "/dev/null"}, 2, "Error reading file!"},
+        {{"map.bsp", "new.bsp"}, 4, during, rtcw.substr(0, 3), 3},
+        {{"map.bsp", "new.bsp"}, 5, "Error during writing file at sensible part!", "IBSP", 4},
+        {{"map.bsp", "new.bsp"}, 4, during, rtcw.substr(0, 5), 5},
+        {{"big.bsp", "new.bsp"},
+         4,
+         during,
+         converted(big).substr(0, 128 * 1024 + 9),
+         128 * 1024 + 9},
+        {{"caf\xe9.bsp", "caf\xe9-rtcw.bsp"}, 0, hints, rtcw},
+        {{"big.bsp", "new.bsp"}, 0, hints, converted(big), big.size()},
+        {{in_pipe(big, 4096), "pipe-rtcw.bsp"}, 0, hints, converted(big)},
+        {{in_pipe(q3a, 3), "pieces-rtcw.bsp"}, 0, hints, rtcw},
+        {{"map.bsp", unshrinkable(big)}, 3, writing},
+        {{"big.bsp", reader_leaves()}, 4, during},
 #endif
     };
     fs::create_directory(fs::u8path("café"));
@@ -164,33 +225,30 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     std::ofstream("old.bsp") << "a longer, older map";
     std::ofstream("big.bsp", std::ios::binary) << big;
     std::ofstream("short.bsp") << "IBSP";
+    std::ofstream("out.bsp") << "console texts";
     fs::create_hard_link("map.bsp", fs::u8path("карта.bsp"));
-#ifndef _WIN32
+#ifdef _WIN32
+    fs::create_hard_link("map.bsp", linked);
+#else
     fs::create_symlink("map.bsp", "soft.bsp");
     fs::create_hard_link("map.bsp", "caf\xe9.bsp");
 #endif
     std::ostringstream console;
     std::streambuf* const stdout_buffer = std::cout.rdbuf(console.rdbuf());
-    for (const auto& [arguments, status, text, limit] : rows) {
-        SCOPED_TRACE(testing::PrintToString(arguments) + " limit " + std::to_string(limit));
-        std::vector<fs::path> paths(arguments.size());
-        for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = fs::u8path(arguments[i]);
+    for (const run_row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments) + " limit " + std::to_string(row.limit));
+        std::vector<fs::path> arguments;
+        for (const std::string& argument : row.arguments) arguments.push_back(fs::u8path(argument));
         auto expected = files();
-        if (status == 0 && !text.empty()) {
-            expected["./" + arguments.back()] = text;
-        }
-        if (limit != no_limit) {
-            expected["./" + arguments.back()] =
-                converted(expected["./" + arguments[0]]).substr(0, limit);
-        }
+        if (row.target) expected["./" + row.arguments.back()] = *row.target;
         console.str("");
-        EXPECT_EQ(with_file_size_limit(limit, [&] { return run_lumvert(paths); }), status);
-        EXPECT_EQ(console.str(), banner + (status == 0 ? hints : text));
+        EXPECT_EQ(run_as_started(row, arguments), row.status);
+        EXPECT_EQ(console.str(), banner + row.printed);
         EXPECT_EQ(files(), expected);
     }
     std::cout.rdbuf(stdout_buffer);
 #ifdef _WIN32
-    if (alias == "Y:") DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Y:", nullptr);
+    fs::remove(linked);
 #endif
 }
 
