@@ -1,2 +1,18 @@
+# The zip, for map makers who never open a terminal: lumvert.exe, a batch file to drop maps on
+# for each way, and the documents as .txt with CRLF line ends, which open with a double-click.
 install(TARGETS lumvert RUNTIME DESTINATION . COMPONENT archive EXCLUDE_FROM_ALL)
-install(FILES LICENSE "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt" DESTINATION . COMPONENT archive EXCLUDE_FROM_ALL)
+foreach(way IN ITEMS "rtcw;" "q3a;-u ")
+  list(GET way 0 FOLDER)
+  list(GET way 1 OPTION)
+  configure_file(package/convert.bat.in convert-to-${FOLDER}.bat @ONLY NEWLINE_STYLE CRLF)
+  install(FILES "${PROJECT_BINARY_DIR}/convert-to-${FOLDER}.bat" DESTINATION . COMPONENT archive
+          EXCLUDE_FROM_ALL)
+endforeach()
+foreach(document IN ITEMS README.md CHANGELOG.md LICENSE)
+  get_filename_component(name ${document} NAME_WE)
+  configure_file(${document} ${name}.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES "${PROJECT_BINARY_DIR}/${name}.txt" DESTINATION . COMPONENT archive EXCLUDE_FROM_ALL)
+endforeach()
+install(FILES "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt" DESTINATION . COMPONENT archive
+        EXCLUDE_FROM_ALL)
+set(notices_newline CRLF)
