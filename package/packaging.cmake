@@ -42,7 +42,6 @@ if(self_contained)
   add_custom_target(notices ALL DEPENDS THIRD-PARTY-NOTICES.txt)
 endif()
 
-set(CPACK_PACKAGE_VENDOR "the lumvert authors")
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
 else()
