@@ -2,7 +2,7 @@
 # archive the compiler links, the copyright file that the Debian package holding that archive
 # installed on this build machine, word for word, once for all the archives it covers.
 #
-#   cmake -DCOMPILER=... "-DLIBRARIES=libc.a;..." -DOUTPUT=... [-DNEWLINE=CRLF] -P notices.cmake
+#   cmake -DCOMPILER=... "-DLIBRARIES=libc.a;..." -DOUTPUT=... [-DCRLF=ON] -P notices.cmake
 cmake_policy(VERSION 3.25)
 set(copyrights "")
 foreach(library IN LISTS LIBRARIES)
@@ -34,7 +34,7 @@ foreach(copyright IN LISTS copyrights)
   file(READ "${copyright}" text)
   string(APPEND notices "\n\n==== ${libraries}: ${copyright} ====\n\n${text}")
 endforeach()
-if(NEWLINE STREQUAL "CRLF")
+if(CRLF)
   string(REPLACE "\n" "\r\n" notices "${notices}")
 endif()
 file(WRITE "${OUTPUT}" "${notices}")

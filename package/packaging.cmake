@@ -36,7 +36,7 @@ if(self_contained)
                      COMMAND "${CMAKE_COMMAND}" "-DCOMPILER=${CMAKE_CXX_COMPILER}"
                              "-DLIBRARIES=${linked_libraries}"
                              "-DOUTPUT=${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt"
-                             "-DNEWLINE=${notices_newline}"
+                             "-DCRLF=${WIN32}"
                              -P "${PROJECT_SOURCE_DIR}/package/notices.cmake"
                      DEPENDS package/notices.cmake VERBATIM)
   add_custom_target(notices ALL DEPENDS THIRD-PARTY-NOTICES.txt)

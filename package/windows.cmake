@@ -15,4 +15,3 @@ foreach(document IN ITEMS README.md CHANGELOG.md LICENSE)
 endforeach()
 install(FILES "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt" DESTINATION . COMPONENT archive
         EXCLUDE_FROM_ALL)
-set(notices_newline CRLF)
