@@ -60,27 +60,34 @@ copy_outcome write_first_block(int target, const char* bytes, std::size_t count,
 // blocks (XFS, Btrfs) it clones them, and on NFS or SMB the server copies.
 // Wherever the kernel stops or refuses, whatever the reason, the plain loop
 // goes on from the same offsets and finds the end, or the error, itself: a
-// pseudo file reports size 0 and so copies nothing here.
-void copy_in_kernel([[maybe_unused]] int source, [[maybe_unused]] int target)
+// pseudo file reports size 0 and so copies nothing here. Returns the bytes copied.
+std::uint64_t copy_in_kernel([[maybe_unused]] int source, [[maybe_unused]] int target)
 {
+    std::uint64_t copied = 0;
 #ifdef __linux__
     constexpr std::size_t most = std::size_t{1} << 30;
-    while (copy_file_range(source, nullptr, target, nullptr, most, 0) > 0) continue;
+    ssize_t count = 0;
+    while ((count = copy_file_range(source, nullptr, target, nullptr, most, 0)) > 0) {
+        copied += static_cast<std::uint64_t>(count);
+    }
 #endif
+    return copied;
 }
 
 }  // namespace
 
-copy_outcome copy_with_version(int source, int target, unsigned char version, copy_block& block)
+copy_result copy_with_version(int source, int target, unsigned char version, copy_block& block)
 {
+    std::uint64_t length = 0;
     for (bool first = true;; first = false) {
         const auto count = read_block(source, block);
-        if (!count) return copy_read_failed;
+        if (!count) return {copy_read_failed, length};
         const copy_outcome written = first ? write_first_block(target, block.bytes, *count, version)
                                            : write_block(target, block.bytes, *count);
+        length += *count;
         // Only the end of the source leaves a block short.
-        if (written != copy_completed || *count < block_size) return written;
-        if (first) copy_in_kernel(source, target);
+        if (written != copy_completed || *count < block_size) return {written, length};
+        if (first) length += copy_in_kernel(source, target);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace lumvert {
 
@@ -24,11 +25,17 @@ enum copy_outcome {
     copy_read_failed,
 };
 
+struct copy_result {
+    copy_outcome outcome;
+    std::uint64_t length;  // of the whole copy, once completed
+};
+
 // Copies the file open as `source` into the file open as `target` (descriptors, both at their
 // starts) through `block`, unchanged except for the byte at offset 4, which becomes `version`.
-// A source shorter than five bytes is copied unchanged. Both stay open; on a failure the target
-// keeps what it accepted. It allocates nothing, so that once the target is emptied nothing
-// stands between it and the copy.
-copy_outcome copy_with_version(int source, int target, unsigned char version, copy_block& block);
+// A source shorter than five bytes is copied unchanged. Each block is read before it is written
+// at the same offset, so the two may be one file. Both stay open; on a failure the target keeps
+// what it accepted. It allocates nothing, so that once the target is written nothing stands
+// between it and the copy.
+copy_result copy_with_version(int source, int target, unsigned char version, copy_block& block);
 
 }  // namespace lumvert

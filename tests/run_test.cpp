@@ -12,6 +12,7 @@
 #include <sstream>
 #include <unistd.h>
 #ifndef _WIN32
+#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <thread>
@@ -38,6 +39,22 @@ const std::string hints = "\nSeems to be successfull!\n\n"
 std::string converted(const std::string& map) { return "IBSP/" + map.substr(5); }
 const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = converted(q3a);
 
+// UTF-8 bytes as a path and back, alike where UTF-8 is char (C++17) and char8_t (C++20).
+fs::path utf8_path(const std::string& text)
+{
+#ifdef __cpp_char8_t
+    return fs::path(std::u8string(text.begin(), text.end()));
+#else
+    return fs::u8path(text);
+#endif
+}
+
+std::string utf8_of(const fs::path& path)
+{
+    const auto text = path.generic_u8string();
+    return {text.begin(), text.end()};
+}
+
 // A fresh folder of this process's own, current while it lives and removed after.
 struct scratch_folder {
     const fs::path path = fs::temp_directory_path() / ("lumvert_test_" + std::to_string(getpid()));
@@ -61,12 +78,13 @@ std::map<std::string, std::string> files()
     for (const auto& entry : fs::recursive_directory_iterator(".")) {
         std::ostringstream bytes;
         bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
-        files[entry.path().generic_u8string()] = bytes.str();
+        files[utf8_of(entry.path())] = bytes.str();
     }
     return files;
 }
 
 constexpr std::uint64_t no_limit = UINT64_MAX;
+const std::string closed = "(closed)";
 
 // One run of the tool and all that it must leave behind.
 struct run_row {
@@ -75,8 +93,8 @@ struct run_row {
     std::string printed;                  // after the banner
     std::optional<std::string> target{};  // the last argument's bytes after; unset: no file changes
     std::uint64_t limit = no_limit;       // every write past this many bytes of a file fails
-    std::string output{};                 // the file that standard output goes to, if any
-    std::string input{};                  // the file that standard input reads, if any
+    std::string output{};                 // the file that standard output goes to, or closed
+    std::string input{};                  // the file that standard input reads, or closed
 };
 
 // Points a standard stream at the named file, if any, while it lives.
@@ -87,6 +105,10 @@ struct redirection {
         : stream(standard), saved(name.empty() ? -1 : dup(standard))
     {
         if (saved < 0) return;
+        if (name == closed) {
+            close(stream);
+            return;
+        }
         const int file = open(name.c_str(), O_RDWR);
         EXPECT_NE(dup2(file, stream), -1);
         close(file);
@@ -150,6 +172,24 @@ std::string reader_leaves()
     return "/proc/self/fd/" + std::to_string(ends[1]);
 }
 
+// Tells whether a regular file was written, or opened for writing, while it lives.
+struct write_watch {
+    int queue = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    explicit write_watch(const std::string& name)
+    {
+        if (!fs::is_regular_file(name)) return;
+        EXPECT_GE(inotify_add_watch(queue, name.c_str(), IN_MODIFY | IN_CLOSE_WRITE), 0);
+    }
+    write_watch(const write_watch&) = delete;
+    write_watch& operator=(const write_watch&) = delete;
+    ~write_watch() { close(queue); }
+    bool written() const
+    {
+        alignas(inotify_event) char events[4096];
+        return read(queue, events, sizeof events) > 0;
+    }
+};
+
 // Names a file in memory that holds the bytes and that the kernel refuses to shrink.
 std::string unshrinkable(const std::string& bytes)
 {
@@ -177,6 +217,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     const std::string same = "Source and target are the same file!",
                       writing = "Error writing file!", opening = "Error opening file!",
                       during = "Error during writing file!";
+    const std::string older = "a longer, older map";
     // Past its first 128 KiB block the kernel copies; bytes unlike their neighbours show a slip.
     std::string big = q3a;
     for (std::size_t i = big.size(); i < 2 * 128 * 1024 + 9; ++i) big += static_cast<char>(i * 7);
@@ -191,7 +232,6 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"map.bsp", "карта.bsp"}, 3, same},
         {{"-u", "карта.bsp", "./карта.bsp"}, 3, same},
         {{"карта.bsp", "地图.bsp"}, 0, hints, rtcw},
-        {{"-undo", "wolf.bsp", "old.bsp"}, 0, hints, q3a},
         {{"big.bsp", "big-rtcw.bsp"}, 0, hints, converted(big)},
         {{"short.bsp", "short-rtcw.bsp"}, 0, hints, "IBSP"},
         {{"map.bsp", "out.bsp"}, 3, writing, {}, no_limit, "out.bsp"},
@@ -199,13 +239,13 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{null_device, "map.bsp"}, 3, same, {}, no_limit, "", "map.bsp"},
 #ifdef _WIN32
         {{"map.bsp", "MAP.BSP"}, 3, same},
-        {{"map.bsp", linked.u8string()}, 3, same},
+        {{"map.bsp", utf8_of(linked)}, 3, same},
 #else
         {{"map.bsp", "soft.bsp"}, 3, same},
         {{"/proc/self/mem", "/dev/null"}, 2, "Error reading file!"},
         {{"map.bsp", "new.bsp"}, 4, during, rtcw.substr(0, 3), 3},
         {{"map.bsp", "new.bsp"}, 5, "Error during writing file at sensible part!", "IBSP", 4},
-        {{"map.bsp", "new.bsp"}, 4, during, rtcw.substr(0, 5), 5},
+        {{"map.bsp", "old.bsp"}, 4, during, rtcw.substr(0, 5) + older.substr(5), 5},
         {{"big.bsp", "new.bsp"},
          4,
          during,
@@ -215,18 +255,21 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"big.bsp", "new.bsp"}, 0, hints, converted(big), big.size()},
         {{in_pipe(big, 4096), "pipe-rtcw.bsp"}, 0, hints, converted(big)},
         {{in_pipe(q3a, 3), "pieces-rtcw.bsp"}, 0, hints, rtcw},
-        {{"map.bsp", unshrinkable(big)}, 3, writing},
+        {{"map.bsp", unshrinkable(big)}, 4, during},
+        {{"map.bsp", "closed.bsp"}, 0, hints, rtcw, no_limit, closed, closed},
         {{"big.bsp", reader_leaves()}, 4, during},
 #endif
+        // Over the longer old map, or what a failed run left of it: exactly the new map.
+        {{"-undo", "wolf.bsp", "old.bsp"}, 0, hints, q3a},
     };
-    fs::create_directory(fs::u8path("café"));
+    fs::create_directory(utf8_path("café"));
     std::ofstream("map.bsp", std::ios::binary) << q3a;
     std::ofstream("wolf.bsp", std::ios::binary) << rtcw;
-    std::ofstream("old.bsp") << "a longer, older map";
+    std::ofstream("old.bsp") << older;
     std::ofstream("big.bsp", std::ios::binary) << big;
     std::ofstream("short.bsp") << "IBSP";
     std::ofstream("out.bsp") << "console texts";
-    fs::create_hard_link("map.bsp", fs::u8path("карта.bsp"));
+    fs::create_hard_link("map.bsp", utf8_path("карта.bsp"));
 #ifdef _WIN32
     fs::create_hard_link("map.bsp", linked);
 #else
@@ -238,13 +281,20 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     for (const run_row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments) + " limit " + std::to_string(row.limit));
         std::vector<fs::path> arguments;
-        for (const std::string& argument : row.arguments) arguments.push_back(fs::u8path(argument));
+        for (const std::string& argument : row.arguments) arguments.push_back(utf8_path(argument));
         auto expected = files();
         if (row.target) expected["./" + row.arguments.back()] = *row.target;
         console.str("");
+#ifndef _WIN32
+        // The source is never opened for writing, not even to be refused.
+        const write_watch source(row.arguments[row.arguments.size() == 3 ? 1 : 0]);
+#endif
         EXPECT_EQ(run_as_started(row, arguments), row.status);
         EXPECT_EQ(console.str(), banner + row.printed);
         EXPECT_EQ(files(), expected);
+#ifndef _WIN32
+        EXPECT_FALSE(source.written());
+#endif
     }
     std::cout.rdbuf(stdout_buffer);
 #ifdef _WIN32

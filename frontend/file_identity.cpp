@@ -1,0 +1,31 @@
+#include "frontend/file_identity.hpp"
+
+namespace lumvert {
+
+namespace {
+
+bool same_time(const file_time& a, const file_time& b)
+{
+    return a.seconds == b.seconds && a.nanoseconds == b.nanoseconds;
+}
+
+}  // namespace
+
+// Volume and file ID tell one file. A FUSE view, an overlay's lower layer, a second mount of an
+// NFS export, or under Wine a folder outside its prefix, shows one file on another volume with its
+// ID, size and times: two files that agree in all of them count as one too. Times count only where
+// they carry a fraction of a second: file systems with whole-second times (sshfs, FAT) number
+// their files alike from the start, and two copies of one map made in the same second must stay
+// two files. A file and its exact snapshot are still refused.
+bool may_be_one_file(const file_identity& a, const file_identity& b)
+{
+    if (a.kind != b.kind) return false;
+    if (!a.known || !b.known) return true;
+    if (a.id_high != b.id_high || a.id_low != b.id_low) return false;
+    if (a.volume == b.volume) return true;
+    return a.size == b.size && same_time(a.modified, b.modified) &&
+           same_time(a.changed, b.changed) &&
+           (a.modified.nanoseconds != 0 || a.changed.nanoseconds != 0);
+}
+
+}  // namespace lumvert

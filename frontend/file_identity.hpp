@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace lumvert {
+
+// What the run sequence asks of the system about files: opening, shortening, and whether two
+// names or open files may be one file. One implementation per system; the comparison is shared.
+
+enum class file_kind { regular, folder, device, other };
+
+struct file_time {
+    std::int64_t seconds;
+    std::int64_t nanoseconds;
+};
+
+// `known` is false where the system names no file behind an open handle (a Windows pipe or
+// console): such a file cannot be told from another of its kind.
+struct file_identity {
+    file_kind kind;
+    bool known;
+    std::uint64_t volume;   // device number, or volume serial number
+    std::uint64_t id_high;  // file index; POSIX inodes fill the low half only
+    std::uint64_t id_low;
+    std::uint64_t size;
+    file_time modified;
+    file_time changed;  // change time on POSIX, creation time on Windows
+};
+
+// Before any map is opened: a failed write is reported, not a signal that ends the process
+// silently, and no map can be opened as standard input, output or error.
+void prepare_process();
+
+// Descriptors that no child inherits and that pass bytes untranslated. The target is opened
+// for writing, created if missing and never truncated on opening.
+int open_source(const std::filesystem::path& name);
+int open_target(const std::filesystem::path& name);
+
+// Cuts an open file to `length` bytes; false if the system refuses.
+bool shorten_file(int file, std::uint64_t length);
+
+std::optional<file_identity> identity_of(int file);
+// The file a name stands for, found without opening it for reading or writing.
+std::optional<file_identity> identity_of(const std::filesystem::path& name);
+// STDIN_FILENO or STDOUT_FILENO, as the system's own handle sees it.
+std::optional<file_identity> standard_identity(int stream);
+
+bool may_be_one_file(const file_identity& a, const file_identity& b);
+
+}  // namespace lumvert

@@ -1,0 +1,83 @@
+#include "frontend/file_identity.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lumvert {
+
+namespace {
+
+file_time time_of(const timespec& time) { return {time.tv_sec, time.tv_nsec}; }
+
+file_kind kind_of(mode_t mode)
+{
+    if (S_ISREG(mode)) return file_kind::regular;
+    if (S_ISDIR(mode)) return file_kind::folder;
+    if (S_ISCHR(mode)) return file_kind::device;
+    return file_kind::other;
+}
+
+file_identity identity_from(const struct stat& status)
+{
+    return {kind_of(status.st_mode),
+            true,
+            static_cast<std::uint64_t>(status.st_dev),
+            0,
+            static_cast<std::uint64_t>(status.st_ino),
+            static_cast<std::uint64_t>(status.st_size),
+            time_of(status.st_mtim),
+            time_of(status.st_ctim)};
+}
+
+}  // namespace
+
+// A write past a file size limit or into a pipe whose reader has left then fails as on a full
+// disk. A closed standard descriptor would be the next number open() hands out, and the map
+// opened there would take the console texts or be taken for standard output; where the null
+// device cannot be opened either, the comparison with standard output refuses such a target.
+void prepare_process()
+{
+    static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
+    for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
+        if (fcntl(stream, F_GETFD) == -1 && errno == EBADF) {
+            static_cast<void>(open("/dev/null", O_RDWR));
+        }
+    }
+}
+
+int open_source(const std::filesystem::path& name)
+{
+    return open(name.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+int open_target(const std::filesystem::path& name)
+{
+    return open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+}
+
+bool shorten_file(int file, std::uint64_t length)
+{
+    return ftruncate(file, static_cast<off_t>(length)) == 0;
+}
+
+std::optional<file_identity> identity_of(int file)
+{
+    struct stat status {};
+    if (fstat(file, &status) != 0) return std::nullopt;
+    return identity_from(status);
+}
+
+std::optional<file_identity> identity_of(const std::filesystem::path& name)
+{
+    struct stat status {};
+    if (stat(name.c_str(), &status) != 0) return std::nullopt;
+    return identity_from(status);
+}
+
+std::optional<file_identity> standard_identity(int stream) { return identity_of(stream); }
+
+}  // namespace lumvert

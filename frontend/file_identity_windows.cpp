@@ -1,0 +1,118 @@
+#include "frontend/file_identity.hpp"
+
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <windows.h>
+
+namespace lumvert {
+
+namespace {
+
+// FILETIME counts 100-nanosecond steps.
+file_time time_of(std::int64_t ticks) { return {ticks / 10'000'000, ticks % 10'000'000 * 100}; }
+
+file_time time_of(const FILETIME& time)
+{
+    return time_of(static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime));
+}
+
+// ReFS gives files 128-bit IDs, of which the older call carries only 64.
+bool take_file_id(HANDLE handle, file_identity& identity)
+{
+    FILE_ID_INFO id{};
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) == 0 ||
+        GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard) == 0 ||
+        GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) == 0) {
+        return false;
+    }
+    identity.volume = id.VolumeSerialNumber;
+    std::memcpy(&identity.id_low, id.FileId.Identifier, sizeof identity.id_low);
+    std::memcpy(&identity.id_high, id.FileId.Identifier + sizeof identity.id_low,
+                sizeof identity.id_high);
+    identity.size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
+    identity.modified = time_of(basic.LastWriteTime.QuadPart);
+    identity.changed = time_of(basic.CreationTime.QuadPart);
+    if (standard.Directory != 0) identity.kind = file_kind::folder;
+    return true;
+}
+
+bool take_file_index(HANDLE handle, file_identity& identity)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(handle, &info) == 0) return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.id_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    identity.modified = time_of(info.ftLastWriteTime);
+    identity.changed = time_of(info.ftCreationTime);
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) identity.kind = file_kind::folder;
+    return true;
+}
+
+// _fstat gives every inode as 0: a file is known by its handle's volume serial number and file
+// ID, which a pipe or a console lacks.
+std::optional<file_identity> identity_of(HANDLE handle)
+{
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return std::nullopt;
+    file_identity identity{};
+    const DWORD type = GetFileType(handle);
+    identity.kind = type == FILE_TYPE_DISK   ? file_kind::regular
+                    : type == FILE_TYPE_CHAR ? file_kind::device
+                                             : file_kind::other;
+    identity.known = take_file_id(handle, identity) || take_file_index(handle, identity);
+    return identity;
+}
+
+}  // namespace
+
+// Writes fail with an error code here, and the C library holds descriptors 0 to 2 as in use
+// whether or not a handle stands behind them, so no map can take one.
+void prepare_process() {}
+
+// The UTF-16 name as it came, in binary mode: \r\n and 0x1A pass untranslated.
+int open_source(const std::filesystem::path& name)
+{
+    return _wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+
+int open_target(const std::filesystem::path& name)
+{
+    return _wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+}
+
+bool shorten_file(int file, std::uint64_t length)
+{
+    return _chsize_s(file, static_cast<long long>(length)) == 0;
+}
+
+std::optional<file_identity> identity_of(int file)
+{
+    if (file < 0) return std::nullopt;
+    return identity_of(reinterpret_cast<HANDLE>(_get_osfhandle(file)));
+}
+
+// Asks for no access, so no file is opened for reading or writing to look at it.
+std::optional<file_identity> identity_of(const std::filesystem::path& name)
+{
+    const HANDLE handle =
+        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const auto identity = identity_of(handle);
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    return identity;
+}
+
+// The handles themselves: the C library's descriptors 0 and 1 need not be open.
+std::optional<file_identity> standard_identity(int stream)
+{
+    return identity_of(GetStdHandle(stream == STDIN_FILENO ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE));
+}
+
+}  // namespace lumvert

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs the built lumvert where only the system can put it: a target name that becomes a link to
+# the source while lumvert opens it, a source that ends early or fails to close (strace holds or
+# fails the system call), and an overlay, where the upper layer's file is the mounted one under
+# a name no identity shows (a mount in a user namespace of its own). Skipped (77) where strace
+# or such a namespace is missing.
+#
+#   tests/faults.sh path/to/lumvert
+set -euo pipefail
+lumvert=$(realpath "$1")
+command -v strace >/dev/null && unshare -rm true 2>/dev/null || {
+  echo "faults: needs strace and unprivileged user namespaces"
+  exit 77
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+printf 'IBSP\056\0\0\0the rest of the map' >q3a.bsp
+printf 'IBSP\057\0\0\0the rest of the map' >rtcw.bsp
+
+fail() {
+  echo "faults: $*" >&2
+  exit 1
+}
+
+# Runs lumvert under the strace options given, and checks its status and last line.
+expect() {
+  local status=$1 said=$2 got=0
+  shift 2
+  strace -o /dev/null "$@" "$lumvert" map.bsp new.bsp >said 2>/dev/null || got=$?
+  [ "$got" = "$status" ] && [ "$(tail -n 1 said)" = "$said" ] ||
+    fail "strace $*: status $got, said: $(tail -n 1 said)"
+}
+
+# The name is free when lumvert looks, and a link to the source by the time its open goes on.
+cp q3a.bsp map.bsp
+(sleep 0.5 && ln -s map.bsp new.bsp) &
+expect 3 'Source and target are the same file!' -P new.bsp -e trace=openat \
+  -e inject=openat:delay_enter=1500000
+wait
+cmp -s q3a.bsp map.bsp || fail "the source changed in the race"
+rm new.bsp
+
+# A source whose reads end before its size (a file server gone, a file cut short) or whose close
+# fails was not read whole.
+expect 2 'Error reading file!' -P map.bsp -e trace=read -e inject=read:retval=0
+expect 2 'Error reading file!' -P map.bsp -e trace=close -e inject=close:error=EIO
+
+# Converted in place, both ways, where the overlay shows one file under two identities.
+mkdir lower upper work merged
+cp q3a.bsp lower/map.bsp
+unshare -rm sh -c 'mount -t overlay overlay -o lowerdir=lower,upperdir=upper,workdir=work merged &&
+  chmod 600 merged/map.bsp && "$1" merged/map.bsp upper/map.bsp >/dev/null &&
+  cmp -s upper/map.bsp "$2" && "$1" -u upper/map.bsp merged/map.bsp >/dev/null &&
+  cmp -s upper/map.bsp "$3"' sh "$lumvert" rtcw.bsp q3a.bsp ||
+  fail "the overlay's map was not converted in place and back"
+echo "faults: the race refused, an early end and a failed close of the source read failures," \
+  "an overlay's map converted in place"
