@@ -97,12 +97,22 @@ struct run_row {
     std::string input{};                  // the file that standard input reads, or closed
 };
 
+// A copy of a standard stream above the standard numbers, which a closed stream leaves free.
+int set_aside(int stream)
+{
+#ifdef _WIN32
+    return dup(stream);
+#else
+    return fcntl(stream, F_DUPFD_CLOEXEC, 3);
+#endif
+}
+
 // Points a standard stream at the named file, if any, while it lives.
 struct redirection {
     int stream;
     int saved;
     redirection(int standard, const std::string& name)
-        : stream(standard), saved(name.empty() ? -1 : dup(standard))
+        : stream(standard), saved(name.empty() ? -1 : set_aside(standard))
     {
         if (saved < 0) return;
         if (name == closed) {
