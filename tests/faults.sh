@@ -8,10 +8,10 @@
 #   tests/faults.sh path/to/lumvert
 set -euo pipefail
 lumvert=$(realpath "$1")
-command -v strace >/dev/null && unshare -rm true 2>/dev/null || {
+if ! command -v strace >/dev/null || ! unshare -rm true 2>/dev/null; then
   echo "faults: needs strace and unprivileged user namespaces"
   exit 77
-}
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -28,8 +28,9 @@ expect() {
   local status=$1 said=$2 got=0
   shift 2
   strace -o /dev/null "$@" "$lumvert" map.bsp new.bsp >said 2>/dev/null || got=$?
-  [ "$got" = "$status" ] && [ "$(tail -n 1 said)" = "$said" ] ||
+  if [ "$got" != "$status" ] || [ "$(tail -n 1 said)" != "$said" ]; then
     fail "strace $*: status $got, said: $(tail -n 1 said)"
+  fi
 }
 
 # The name is free when lumvert looks, and a link to the source by the time its open goes on.
@@ -46,9 +47,11 @@ rm new.bsp
 expect 2 'Error reading file!' -P map.bsp -e trace=read -e inject=read:retval=0
 expect 2 'Error reading file!' -P map.bsp -e trace=close -e inject=close:error=EIO
 
-# Converted in place, both ways, where the overlay shows one file under two identities.
+# Converted in place, both ways, where the overlay shows one file under two identities. The
+# names come into the namespace's shell as its arguments.
 mkdir lower upper work merged
 cp q3a.bsp lower/map.bsp
+# shellcheck disable=SC2016
 unshare -rm sh -c 'mount -t overlay overlay -o lowerdir=lower,upperdir=upper,workdir=work merged &&
   chmod 600 merged/map.bsp && "$1" merged/map.bsp upper/map.bsp >/dev/null &&
   cmp -s upper/map.bsp "$2" && "$1" -u upper/map.bsp merged/map.bsp >/dev/null &&
