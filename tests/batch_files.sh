@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Runs the zip's batch files under Wine as Explorer starts them, from an unzipped folder whose
-# name holds spaces and Cyrillic letters: maps dropped on each (absolute names, quoted where they
-# hold a space, the working folder elsewhere), then with no maps, as after a double-click.
-# Standard input is at its end, so that the closing pause returns.
+# Runs the zip's batch files under Wine as Explorer starts them, through a launcher that hands
+# CreateProcess the one line cmd.exe /c ""BATCH" NAMES", each name quoted only where it holds a
+# space, from an unzipped folder whose name holds spaces and Cyrillic letters. Maps with awkward
+# names are dropped on each batch file, with what is no map among them; then a double-click, a
+# folder without maps, a file where the folder must be, a crashing lumvert.exe, a missing one,
+# and two windows at once. Standard input is at its end, so that the closing pause returns.
 #
-#   tests/batch_files.sh build/windows/lumvert-VERSION-win64.zip
+#   tests/batch_files.sh build/windows/lumvert-VERSION-win64.zip build/windows/tests/launch.exe
 set -euo pipefail
 sample=$(realpath examples/sample.bsp)
 zip=$(realpath "$1")
+launch=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all LC_ALL=C.UTF-8
@@ -25,37 +28,95 @@ for text in "$folder"/*.txt "$folder"/*.bat; do
   [ "$(grep -c $'\r$' "$text")" = "$(wc -l <"$text")" ] || fail "$text has lines without CRLF"
 done
 
-# Dropped, with Explorer's working folder: a name with % is left to the double-click, as Wine's
-# cmd expands a dropped name twice.
-names=('plain.bsp' 'with space.bsp' 'map (1).bsp' 'bang!.bsp' "it's.bsp" 'a, b.bsp' 'a; b.bsp'
-  'a = b.bsp' 'a & b.bsp' 'x^y z.bsp' 'карта.bsp' '地图.bsp')
-mkdir "$folder/maps"
-for name in "${names[@]}"; do cp "$sample" "$folder/maps/$name"; done
-drop() {
-  local way=$1 maps=() name
+# Starts BATCH with the NAMES dropped on it, from the folder Explorer would, into the file $said.
+explorer() {
+  local batch=$1 line name
   shift
-  for name; do maps+=("Z:${name//\//\\}"); done
-  (cd "$folder/maps" && "$wine" cmd /c "..\\convert-to-$way.bat" "${maps[@]}" </dev/null) >"$work/said" 2>&1
-  grep -q 'Press any key' "$work/said" || fail "convert-to-$way.bat did not wait: $(cat "$work/said")"
+  line="cmd.exe /c \"\"Z:${batch//\//\\}\""
+  for name; do
+    name="Z:${name//\//\\}"
+    if [[ $name == *' '* ]]; then line+=" \"$name\""; else line+=" $name"; fi
+  done
+  (cd "$work" && COMMAND_LINE="$line\"" "$wine" "$launch" </dev/null | tr -d '\r' >"$said") 2>&1
+  grep -q 'Press any key' "$said" || fail "${batch##*/} did not wait: $(cat "$said")"
 }
-drop rtcw "${names[@]/#/$folder/maps/}" "$folder/maps/missing.bsp"
-grep -qx 'failed: "Z:.*\\maps\\missing.bsp": Error opening file!' <(tr -d '\r' <"$work/said") ||
-  fail "convert-to-rtcw.bat did not name the missing map: $(cat "$work/said")"
+
+# The file $1 holds the line $2, where Wine's cmd writes each character that the console's code
+# page lacks (Cyrillic here) as ?.
+says() {
+  grep -qxF "$(sed 's/[^ -~]/?/g' <<<"$2")" "$1" || fail "no line '$2' in: $(cat "$1")"
+}
+
+# The converted copy $1 differs from the sample in byte 5 alone, now $2 (octal).
+became() {
+  [ "$(cmp -l "$sample" "$1" | tr -s ' ')" = " 5 56 $2" ] || fail "$1 was not converted"
+}
+
+names=('plain.bsp' 'with space.bsp' 'map (1).bsp' 'bang!.bsp' "it's.bsp" 'a, b.bsp' 'a; b.bsp'
+  'a = b.bsp' 'a & b.bsp' 'x^y z.bsp' 'карта.bsp' '地图.bsp' 'UPPER.BSP')
+mkdir "$folder/maps" "$work/elsewhere" "$work/elsewhere/a folder"
+for name in "${names[@]}"; do cp "$sample" "$folder/maps/$name"; done
+cp "$sample" "$work/elsewhere/pack.pk3"
+said=$work/rtcw.txt
+explorer "$folder/convert-to-rtcw.bat" "${names[@]/#/$folder/maps/}" "$folder/maps/missing.bsp" \
+  "$work/elsewhere/pack.pk3" "$work/elsewhere/a folder"
 for name in "${names[@]}"; do
   cmp -s "$sample" "$folder/maps/$name" || fail "the source map $name changed"
-  [ "$(cmp -l "$sample" "$folder/maps/rtcw/$name" | tr -s ' ')" = " 5 56 57" ] ||
-    fail "convert-to-rtcw.bat did not convert $name"
+  became "$folder/maps/rtcw/$name" 57
 done
-drop q3a "${names[@]/#/$folder/maps/rtcw/}"
+# Names that differ only in what becomes ? are counted.
+[ "$(grep -c '^converted: ' "$said")" = "${#names[@]}" ] || fail "not every map said converted: $(cat "$said")"
+says "$said" "failed: \"Z:${folder//\//\\}\\maps\\missing.bsp\": the map is not there: Error opening file!"
+says "$said" "skipped: \"Z:${work//\//\\}\\elsewhere\\pack.pk3\": not a .bsp map"
+says "$said" "skipped: \"Z:${work//\//\\}\\elsewhere\\a folder\": not a .bsp map"
+[ ! -e "$work/elsewhere/rtcw" ] || fail "a folder rtcw was made beside what is no map"
+said=$work/q3a.txt
+explorer "$folder/convert-to-q3a.bat" "${names[@]/#/$folder/maps/rtcw/}"
 for name in "${names[@]}"; do
   cmp -s "$sample" "$folder/maps/rtcw/q3a/$name" || fail "convert-to-q3a.bat did not convert $name back"
 done
 
-# With no maps, every map beside the batch file, whatever the working folder.
-for name in '100% done.bsp' 'карта.bsp' 'a & b.bsp'; do cp "$sample" "$folder/$name"; done
-(cd "$folder/maps" && "$wine" cmd /c '..\convert-to-rtcw.bat' </dev/null) >"$work/said" 2>&1
-for name in '100% done.bsp' 'карта.bsp' 'a & b.bsp'; do
-  [ "$(cmp -l "$sample" "$folder/rtcw/$name" | tr -s ' ')" = " 5 56 57" ] ||
-    fail "a double-click did not convert $name: $(cat "$work/said")"
+# A double-click: every map beside the batch file, whatever the working folder, and no n.bspx.
+for name in 'bang! (2).bsp' 'карта.bsp' 'a & b.bsp' 'n.bspx'; do cp "$sample" "$folder/$name"; done
+said=$work/double-click.txt
+explorer "$folder/convert-to-rtcw.bat"
+for name in 'bang! (2).bsp' 'карта.bsp' 'a & b.bsp'; do became "$folder/rtcw/$name" 57; done
+[ ! -e "$folder/rtcw/n.bspx" ] || fail "a double-click converted n.bspx: $(cat "$said")"
+
+# Each in a folder of its own with the batch file: no map; a file rtcw where the folder must be;
+# a lumvert.exe that crashes (the launcher, with nothing to start, ends with -1); none at all.
+for case in empty blocked crash missing; do
+  mkdir "$work/$case"
+  cp "$folder/convert-to-rtcw.bat" "$work/$case"
 done
-echo "batch files: ${#names[@]} maps dropped on each batch file and 3 converted by a double-click"
+cp "$folder/lumvert.exe" "$work/empty"
+cp "$folder/lumvert.exe" "$work/blocked"
+cp "$sample" "$work/blocked/map.bsp"
+touch "$work/blocked/rtcw"
+cp "$launch" "$work/crash/lumvert.exe"
+cp "$sample" "$work/crash/map.bsp"
+said=$work/empty.txt
+explorer "$work/empty/convert-to-rtcw.bat"
+says "$said" "no .bsp maps in \"Z:${work//\//\\}\\empty\\\""
+said=$work/blocked.txt
+explorer "$work/blocked/convert-to-rtcw.bat" "$work/blocked/map.bsp"
+says "$said" "failed: \"Z:${work//\//\\}\\blocked\\map.bsp\": a file rtcw stands where its folder must be: Error writing file!"
+said=$work/crash.txt
+explorer "$work/crash/convert-to-rtcw.bat" "$work/crash/map.bsp"
+says "$said" "failed: \"Z:${work//\//\\}\\crash\\map.bsp\": lumvert.exe stopped with exit code -1"
+said=$work/missing.txt
+explorer "$work/missing/convert-to-rtcw.bat" "$work/missing/map.bsp"
+says "$said" "lumvert.exe is missing: it must be in \"Z:${work//\//\\}\\missing\\\", beside this batch file."
+
+# Two windows at once, each with a map of its own.
+for window in 1 2; do
+  cp "$sample" "$folder/maps/window$window.bsp"
+  said=$work/window$window.txt explorer "$folder/convert-to-rtcw.bat" "$folder/maps/window$window.bsp" &
+done
+wait
+for window in 1 2; do
+  says "$work/window$window.txt" "converted: \"Z:${folder//\//\\}\\maps\\window$window.bsp\""
+  became "$folder/maps/rtcw/window$window.bsp" 57
+done
+echo "batch files: ${#names[@]} maps dropped on each batch file with what is no map, a double-click," \
+  "no map, a blocked folder, a crash, no lumvert.exe and two windows at once"

@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
-# Runs the built lumvert where only the system can put it: a target name that becomes a link to
-# the source while lumvert opens it, a source that ends early or fails to close (strace holds or
-# fails the system call), and an overlay, where the upper layer's file is the mounted one under
-# a name no identity shows (a mount in a user namespace of its own). Skipped (77) where strace
-# or such a namespace is missing.
+# Runs the built lumvert where only the system can put it: started with standard input and
+# output closed, a target name that becomes a link to the source while lumvert opens it, a
+# source that ends early or fails to close (strace holds or fails the system call), and an
+# overlay, where the upper layer's file is the mounted one under a name no identity shows (a
+# mount in a user namespace of its own). Skipped (77) after the first where strace or such a
+# namespace is missing.
 #
 #   tests/faults.sh path/to/lumvert
 set -euo pipefail
 lumvert=$(realpath "$1")
-if ! command -v strace >/dev/null || ! unshare -rm true 2>/dev/null; then
-  echo "faults: needs strace and unprivileged user namespaces"
-  exit 77
-fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -33,8 +30,18 @@ expect() {
   fi
 }
 
-# The name is free when lumvert looks, and a link to the source by the time its open goes on.
+# Started with standard input and output closed, the maps must not take their numbers.
 cp q3a.bsp map.bsp
+"$lumvert" map.bsp new.bsp <&- >&- || fail "with standard input and output closed: status $?"
+cmp -s new.bsp rtcw.bsp || fail "with standard input and output closed, the map was not converted"
+rm new.bsp
+
+if ! command -v strace >/dev/null || ! unshare -rm true 2>/dev/null; then
+  echo "faults: the rest needs strace and unprivileged user namespaces"
+  exit 77
+fi
+
+# The name is free when lumvert looks, and a link to the source by the time its open goes on.
 (sleep 0.5 && ln -s map.bsp new.bsp) &
 expect 3 'Source and target are the same file!' -P new.bsp -e trace=openat \
   -e inject=openat:delay_enter=1500000
@@ -57,5 +64,5 @@ unshare -rm sh -c 'mount -t overlay overlay -o lowerdir=lower,upperdir=upper,wor
   cmp -s upper/map.bsp "$2" && "$1" -u upper/map.bsp merged/map.bsp >/dev/null &&
   cmp -s upper/map.bsp "$3"' sh "$lumvert" rtcw.bsp q3a.bsp ||
   fail "the overlay's map was not converted in place and back"
-echo "faults: the race refused, an early end and a failed close of the source read failures," \
+echo "faults: closed standard streams converted, the race refused, an early end and a failed close of the source read failures," \
   "an overlay's map converted in place"

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
 #ifndef _WIN32
 #include <sys/inotify.h>
@@ -96,7 +97,6 @@ std::map<std::string, std::string> files()
 }
 
 constexpr std::uint64_t no_limit = UINT64_MAX;
-const std::string closed = "(closed)";
 
 // One run of the tool and all that it must leave behind.
 struct run_row {
@@ -105,29 +105,18 @@ struct run_row {
     std::string printed;                  // after the banner
     std::optional<std::string> target{};  // the last argument's bytes after; unset: no file changes
     std::uint64_t limit = no_limit;       // every write past this many bytes of a file fails
-    std::string output{};                 // the file that standard output goes to, or closed
-    std::string input{};                  // the file that standard input reads, or closed
+    std::string output{};                 // the file that standard output goes to, if any
+    std::string input{};                  // the file that standard input reads, if any
 };
-
-#ifdef _WIN32
-int set_aside(int stream) { return dup(stream); }
-#else
-// A copy above the standard numbers, which a closed stream leaves free.
-int set_aside(int stream) { return fcntl(stream, F_DUPFD_CLOEXEC, 3); }
-#endif
 
 // Points a standard stream at the named file, if any, while it lives.
 struct redirection {
     int stream;
     int saved;
     redirection(int standard, const std::string& name)
-        : stream(standard), saved(name.empty() ? -1 : set_aside(standard))
+        : stream(standard), saved(name.empty() ? -1 : dup(standard))
     {
         if (saved < 0) return;
-        if (name == closed) {
-            close(stream);
-            return;
-        }
         const int file = open(name.c_str(), O_RDWR);
         EXPECT_NE(dup2(file, stream), -1);
         close(file);
@@ -214,12 +203,12 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     const fs::path linked = start / ("lumvert_link_" + std::to_string(getpid()) + ".bsp");
 #else
     const std::string null_device = "/dev/null";
+    const std::size_t past_block = 128 * 1024 + 9;  // into the blocks the kernel copies
 #endif
     const std::string same = "Source and target are the same file!",
                       writing = "Error writing file!", opening = "Error opening file!",
                       during = "Error during writing file!";
     const std::string older = "a longer, older map";
-    const std::size_t past_block = 128 * 1024 + 9;
     const std::string big = big_map();
     const run_row rows[] = {
         {{"map.bsp"}, 1, usage},
@@ -251,7 +240,6 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{in_pipe(big, 4096), "pipe-rtcw.bsp"}, 0, hints, converted(big)},
         {{in_pipe(q3a, 3), "pieces-rtcw.bsp"}, 0, hints, rtcw},
         {{"map.bsp", unshrinkable(big)}, 4, during},
-        {{"map.bsp", "closed.bsp"}, 0, hints, rtcw, no_limit, closed, closed},
         {{"big.bsp", reader_leaves()}, 4, during},
 #endif
         // Over the longer old map, or what a failed run left of it: exactly the new map.
@@ -301,42 +289,27 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
 #endif
 }
 
-// Two files as the system describes them, and whether they may be one file.
-struct identity_row {
-    const char* what;
-    file_identity first, second;
-    bool one;
-};
-
 TEST(MayBeOneFile, TellsOneFileFromTwo)
 {
     constexpr file_kind disk = file_kind::regular;
     // File 42 on volume 7 with times that carry nanoseconds; sshfs and FAT give whole seconds.
     const file_identity map{disk, true, 7, 0, 42, 1000, {100, 5}, {200, 6}};
     const file_identity whole{disk, true, 7, 0, 42, 1000, {100, 0}, {200, 0}};
-    const identity_row rows[] = {
+    // What differs, the two files, and whether they may be one.
+    const std::tuple<const char*, file_identity, file_identity, bool> rows[] = {
         {"same volume and ID", map, {disk, true, 7, 0, 42, 1, {1, 0}, {1, 0}}, true},
-        {"another volume, all else equal",
-         map,
-         {disk, true, 8, 0, 42, 1000, {100, 5}, {200, 6}},
-         true},
+        {"another volume, alike", map, {disk, true, 8, 0, 42, 1000, {100, 5}, {200, 6}}, true},
         {"another size", map, {disk, true, 8, 0, 42, 999, {100, 5}, {200, 6}}, false},
         {"another modification time", map, {disk, true, 8, 0, 42, 1000, {100, 6}, {200, 6}}, false},
         {"another change time", map, {disk, true, 8, 0, 42, 1000, {100, 5}, {200, 7}}, false},
-        {"equal whole-second times",
-         whole,
-         {disk, true, 8, 0, 42, 1000, {100, 0}, {200, 0}},
-         false},
+        {"whole seconds", whole, {disk, true, 8, 0, 42, 1000, {100, 0}, {200, 0}}, false},
         {"another ID", map, {disk, true, 7, 0, 43, 1000, {100, 5}, {200, 6}}, false},
-        {"IDs apart in the upper half",
-         map,
-         {disk, true, 7, 1, 42, 1000, {100, 5}, {200, 6}},
-         false},
+        {"upper half of the ID", map, {disk, true, 7, 1, 42, 1000, {100, 5}, {200, 6}}, false},
         {"another kind", map, {file_kind::device, true, 7, 0, 42, 1000, {100, 5}, {200, 6}}, false},
         {"nothing known of it", map, {disk, false, 0, 0, 0, 0, {0, 0}, {0, 0}}, true},
     };
-    for (const identity_row& row : rows) {
-        EXPECT_EQ(may_be_one_file(row.first, row.second), row.one) << row.what;
+    for (const auto& [what, first, second, one] : rows) {
+        EXPECT_EQ(may_be_one_file(first, second), one) << what;
     }
 }
 
