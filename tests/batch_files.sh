@@ -44,7 +44,7 @@ explorer() {
 # The file $1 holds the line $2, where Wine's cmd writes each character that the console's code
 # page lacks (Cyrillic here) as ?.
 says() {
-  grep -qxF "$(sed 's/[^ -~]/?/g' <<<"$2")" "$1" || fail "no line '$2' in: $(cat "$1")"
+  grep -qxF "${2//[^ -~]/?}" "$1" || fail "no line '$2' in: $(cat "$1")"
 }
 
 # The converted copy $1 differs from the sample in byte 5 alone, now $2 (octal).
