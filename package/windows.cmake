@@ -1,5 +1,6 @@
 # The zip, for map makers who never open a terminal: lumvert.exe, a batch file to drop maps on
-# for each way, and the documents as .txt with CRLF line ends, which open with a double-click.
+# for each way, and the documents as .txt with CRLF line ends, which open with a double-click:
+# a short page of the zip's own instead of README.md, the changelog and the license.
 install(TARGETS lumvert RUNTIME DESTINATION . COMPONENT archive EXCLUDE_FROM_ALL)
 foreach(way IN ITEMS "rtcw;" "q3a;-u ")
   list(GET way 0 FOLDER)
@@ -8,7 +9,7 @@ foreach(way IN ITEMS "rtcw;" "q3a;-u ")
   install(FILES "${PROJECT_BINARY_DIR}/convert-to-${FOLDER}.bat" DESTINATION . COMPONENT archive
           EXCLUDE_FROM_ALL)
 endforeach()
-foreach(document IN ITEMS README.md CHANGELOG.md LICENSE)
+foreach(document IN ITEMS package/README.txt CHANGELOG.md LICENSE)
   get_filename_component(name ${document} NAME_WE)
   configure_file(${document} ${name}.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES "${PROJECT_BINARY_DIR}/${name}.txt" DESTINATION . COMPONENT archive EXCLUDE_FROM_ALL)
