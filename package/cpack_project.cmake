@@ -7,3 +7,5 @@ if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
     set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
   endif()
 endif()
+# A zip holds each file's local time: the same in every time zone only when that is UTC.
+set(ENV{TZ} UTC)

@@ -1,38 +1,33 @@
-# Writes the notices of the libraries that a self-contained lumvert carries: for each library
-# archive the compiler links, the copyright file that the Debian package holding that archive
-# installed on this build machine, word for word, once for all the archives it covers.
+# Writes the notices of the libraries that a self-contained lumvert carries, from the texts kept
+# in notices/ (Debian 12's copyright files and the licenses they name; CI compares them with the
+# build machine's), and the version of the GNU C Library that the compiler links.
 #
-#   cmake -DCOMPILER=... "-DLIBRARIES=libc.a;..." -DOUTPUT=... [-DCRLF=ON] -P notices.cmake
+#   cmake -DCOMPILER=... "-DNOTICES=glibc;LGPL-2.1" -DOUTPUT=... [-DCRLF=ON] -P notices.cmake
 cmake_policy(VERSION 3.25)
-set(copyrights "")
-foreach(library IN LISTS LIBRARIES)
-  execute_process(COMMAND "${COMPILER}" -print-file-name=${library}
-                  OUTPUT_VARIABLE archive OUTPUT_STRIP_TRAILING_WHITESPACE)
-  file(REAL_PATH "${archive}" archive)
-  execute_process(COMMAND dpkg-query -S "${archive}" OUTPUT_VARIABLE owner RESULT_VARIABLE status)
-  if(NOT status EQUAL 0 OR NOT owner MATCHES "^([^:,]+)")
-    message(FATAL_ERROR "No Debian package holds ${archive}, the ${library} that ${COMPILER} links")
+set(glibc "libc.a: the GNU C Library")
+set(gcc "libstdc++.a, libgcc.a: GCC's runtime libraries")
+set(mingw-w64 "libwinpthread.a, libmsvcrt.a: MinGW-w64's runtime and winpthreads")
+set(LGPL-2.1 "LGPL-2.1: the GNU Lesser General Public License, version 2.1")
+set(GPL-3 "GPL-3: the GNU General Public License, version 3")
+string(CONCAT notices "lumvert carries code of the libraries below, linked into its program. Their\n"
+       "copyright and license notices follow, each with the license it names.\n")
+foreach(notice IN LISTS NOTICES)
+  set(heading "${${notice}}")
+  file(READ "${CMAKE_CURRENT_LIST_DIR}/notices/${notice}.txt" text)
+  if(notice STREQUAL "glibc")
+    # The LGPL asks for the version and where its source is.
+    execute_process(COMMAND "${COMPILER}" -dM -E -include features.h -x c++ /dev/null
+                    OUTPUT_VARIABLE macros COMMAND_ERROR_IS_FATAL ANY)
+    if(NOT macros MATCHES "__GLIBC__ ([0-9]+).*__GLIBC_MINOR__ ([0-9]+)")
+      message(FATAL_ERROR "${COMPILER} links no GNU C Library, whose notice this holds")
+    endif()
+    set(version "${CMAKE_MATCH_1}.${CMAKE_MATCH_2}")
+    string(APPEND heading " ${version}")
+    string(PREPEND text "Its source is https://ftp.gnu.org/gnu/glibc/glibc-${version}.tar.xz, with the\n"
+           "changes of the distribution whose compiler built lumvert; lumvert's own source, from\n"
+           "which its program can be linked again with a changed library, is published with it.\n\n")
   endif()
-  set(copyright "/usr/share/doc/${CMAKE_MATCH_1}/copyright")
-  if(NOT EXISTS "${copyright}")
-    message(FATAL_ERROR "${copyright}, the notice of ${library}, is missing")
-  endif()
-  file(REAL_PATH "${copyright}" copyright)
-  if(NOT copyright IN_LIST copyrights)
-    list(APPEND copyrights "${copyright}")
-  endif()
-  list(FIND copyrights "${copyright}" index)
-  list(APPEND covers_${index} "${library}")
-endforeach()
-
-string(CONCAT notices
-       "lumvert carries code of the libraries below, linked into its program. Their\n"
-       "copyright and license notices follow, as the build machine's Debian packages ship them.\n")
-foreach(copyright IN LISTS copyrights)
-  list(FIND copyrights "${copyright}" index)
-  list(JOIN covers_${index} ", " libraries)
-  file(READ "${copyright}" text)
-  string(APPEND notices "\n\n==== ${libraries}: ${copyright} ====\n\n${text}")
+  string(APPEND notices "\n\n==== ${heading} ====\n\n${text}")
 endforeach()
 if(CRLF)
   string(REPLACE "\n" "\r\n" notices "${notices}")

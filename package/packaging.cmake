@@ -17,13 +17,11 @@ install(FILES README.md CHANGELOG.md DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPO
 
 # The archive's program carries its libraries; their notices travel with it.
 if(WIN32)
-  set(self_contained lumvert)
-  set(linked_libraries libstdc++.a libgcc.a libwinpthread.a libmsvcrt.a)
+  set(notices gcc GPL-3 mingw-w64)
   set(CPACK_COMPONENTS_ALL archive)
   include(package/windows.cmake)
 elseif(TARGET lumvert_static)
-  set(self_contained lumvert_static)
-  set(linked_libraries libc.a libstdc++.a libgcc.a)
+  set(notices glibc LGPL-2.1 gcc GPL-3)
   set(CPACK_COMPONENTS_ALL documents archive)
   install(TARGETS lumvert_static COMPONENT archive EXCLUDE_FROM_ALL)
   install(FILES LICENSE "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt"
@@ -31,20 +29,15 @@ elseif(TARGET lumvert_static)
 else()
   set(CPACK_COMPONENTS_ALL program documents)
 endif()
-if(self_contained)
-  add_custom_command(OUTPUT THIRD-PARTY-NOTICES.txt
-                     COMMAND "${CMAKE_COMMAND}" "-DCOMPILER=${CMAKE_CXX_COMPILER}"
-                             "-DLIBRARIES=${linked_libraries}"
-                             "-DOUTPUT=${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt"
-                             "-DCRLF=${WIN32}"
-                             -P "${PROJECT_SOURCE_DIR}/package/notices.cmake"
-                     DEPENDS package/notices.cmake VERBATIM)
+if(notices)
+  add_custom_command(OUTPUT THIRD-PARTY-NOTICES.txt DEPENDS package/notices.cmake VERBATIM
+                     COMMAND "${CMAKE_COMMAND}" "-DCOMPILER=${CMAKE_CXX_COMPILER}" "-DNOTICES=${notices}"
+                             "-DOUTPUT=${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt" "-DCRLF=${WIN32}"
+                             -P "${PROJECT_SOURCE_DIR}/package/notices.cmake")
   add_custom_target(notices ALL DEPENDS THIRD-PARTY-NOTICES.txt)
 endif()
 
-if(WIN32)
-  set(CPACK_GENERATOR ZIP)
-else()
+if(NOT WIN32)
   set(CPACK_GENERATOR TGZ)
   set(CPACK_SYSTEM_NAME "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
 endif()
@@ -55,4 +48,8 @@ set(CPACK_STRIP_FILES ON)
 # Read by cpack: the time of the files in the archive.
 set(CPACK_LUMVERT_SOURCE_DIR "${PROJECT_SOURCE_DIR}")
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/package/cpack_project.cmake")
+set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/package/staged_modes.cmake")
+# No package_source: CPack's would pack the build folders in the tree, itself among them, while
+# git archive packs the tracked files (HACKING.md). The target exists only for this file's name.
+set(CPACK_SOURCE_OUTPUT_CONFIG_FILE "${PROJECT_BINARY_DIR}/CPackSourceConfig-unused.cmake")
 include(CPack)
