@@ -151,7 +151,7 @@ int run_lumvert(const std::vector<fs::path>& arguments)
     }
     // Three arguments must begin with the undo option. Anything else there is
     // refused: -U meant as undo must not convert forward, and with "-x" taken
-    // as the source the map named next would be truncated as the target.
+    // as the source the map named next would be written over as the target.
     const bool undo = arguments.size() == 3;
     if (undo && !is_undo_option(arguments[0])) {
         print_usage();
