@@ -3,8 +3,7 @@
 # (debian/), the source tarball git's (HACKING.md).
 include(GNUInstallDirs)
 
-# CPack 3.25 packs nothing, and says nothing of it, from a build folder whose
-# path holds a bracket.
+# CPack 3.25 packs nothing, and says nothing of it, from a path with a bracket.
 if(PROJECT_BINARY_DIR MATCHES "[][]")
   message(FATAL_ERROR "CPack would make empty packages in ${PROJECT_BINARY_DIR}, as its path "
                       "holds [ or ]: build in a folder whose path holds neither")
