@@ -30,11 +30,12 @@ struct file_identity {
 };
 
 // Before any map is opened: a failed write is reported, not a signal that ends the process
-// silently, and no map can be opened as standard input, output or error.
+// silently.
 void prepare_process();
 
-// Descriptors that no child inherits and that pass bytes untranslated. The target is opened
-// for writing, created if missing and never truncated on opening.
+// Descriptors that no child inherits, that pass bytes untranslated, and that are never standard
+// input, output or error. The target is opened for writing, created if missing and never
+// truncated on opening.
 int open_source(const std::filesystem::path& name);
 int open_target(const std::filesystem::path& name);
 

@@ -1,6 +1,5 @@
 #include "frontend/file_identity.hpp"
 
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,31 +31,35 @@ file_identity identity_from(const struct stat& status)
             time_of(status.st_ctim)};
 }
 
+// A map opened as standard input, output or error would take the console texts or be taken for
+// that stream: it moves above them at once, and a closed stream stays closed, so that a name for
+// it (/dev/stdin, /dev/fd/1) opens nothing.
+int above_standard(int file)
+{
+    if (file < 0 || file > STDERR_FILENO) return file;
+    const int moved = fcntl(file, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    close(file);
+    return moved;
+}
+
 }  // namespace
 
 // A write past a file size limit or into a pipe whose reader has left then fails as on a full
-// disk. A closed standard descriptor would be the next number open() hands out, and the map
-// opened there would take the console texts or be taken for standard output; where the null
-// device cannot be opened either, the comparison with standard output refuses such a target.
+// disk.
 void prepare_process()
 {
     static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
     static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
-    for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
-        if (fcntl(stream, F_GETFD) == -1 && errno == EBADF) {
-            static_cast<void>(open("/dev/null", O_RDWR));
-        }
-    }
 }
 
 int open_source(const std::filesystem::path& name)
 {
-    return open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    return above_standard(open(name.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
 int open_target(const std::filesystem::path& name)
 {
-    return open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    return above_standard(open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
 }
 
 bool shorten_file(int file, std::uint64_t length)

@@ -57,6 +57,14 @@ bool is_standard_file(int standard, const file_identity& target)
            may_be_one_file(*identity, target);
 }
 
+// Only a target longer than the map keeps an older tail to cut: a new, shorter or equal one is
+// whole already, even on a file system that cannot shorten files.
+bool cut_to_length(int target, std::uint64_t length)
+{
+    const auto written = identity_of(target);
+    return written && (written->size <= length || shorten_file(target, length));
+}
+
 // Writes over a regular target and shortens it only once the copy is whole: a target that is
 // the source under a name no identity shows then ends as the converted source, never empty. A
 // source that ends before the size it had when opened, or fails to close, was not read whole.
@@ -73,7 +81,7 @@ copy_outcome copy_and_close(descriptor& source, const file_identity& source_iden
         outcome = copy_read_failed;
     }
     if (outcome == copy_completed && target_identity.kind == file_kind::regular &&
-        !shorten_file(target.number, copied.length)) {
+        !cut_to_length(target.number, copied.length)) {
         outcome = copy_write_failed;
     }
     // A network share may report a failed write only when the file closes.

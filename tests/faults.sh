@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs the built lumvert where only the system can put it: started with standard input and
-# output closed, a target name that becomes a link to the source while lumvert opens it, a
-# source that ends early or fails to close (strace holds or fails the system call), and an
-# overlay, where the upper layer's file is the mounted one under a name no identity shows (a
-# mount in a user namespace of its own). Skipped (77) after the first where strace or such a
-# namespace is missing.
+# Runs the built lumvert where only the system can put it: started with standard streams closed,
+# a target name that becomes a link to the source while lumvert opens it, a source that ends
+# early or fails to close, a target that cannot be cut or fails to close (strace holds or fails
+# the system call), and an overlay, where the upper layer's file is the mounted one under a name
+# no identity shows (a mount in a user namespace of its own). Skipped (77) after the first where
+# strace or such a namespace is missing.
 #
 #   tests/faults.sh path/to/lumvert
 set -euo pipefail
@@ -30,10 +30,20 @@ expect() {
   fi
 }
 
-# Started with standard input and output closed, the maps must not take their numbers.
+# Started with standard input and output closed, the maps must not take their numbers, and a
+# name for a closed stream opens nothing: not the null device, not a map.
 cp q3a.bsp map.bsp
 "$lumvert" map.bsp new.bsp <&- >&- || fail "with standard input and output closed: status $?"
 cmp -s new.bsp rtcw.bsp || fail "with standard input and output closed, the map was not converted"
+got=0
+"$lumvert" /dev/stdin new.bsp <&- >said || got=$?
+if [ "$got" != 2 ] || [ "$(tail -n 1 said)" != 'Error opening file!' ]; then
+  fail "a closed standard input as the source: status $got, said: $(tail -n 1 said)"
+fi
+cmp -s new.bsp rtcw.bsp || fail "a closed standard input as the source changed the target"
+got=0
+"$lumvert" map.bsp /dev/stdout >&- || got=$?
+[ "$got" = 3 ] || fail "a closed standard output as the target: status $got"
 rm new.bsp
 
 if ! command -v strace >/dev/null || ! unshare -rm true 2>/dev/null; then
@@ -54,6 +64,13 @@ rm new.bsp
 expect 2 'Error reading file!' -P map.bsp -e trace=read -e inject=read:retval=0
 expect 2 'Error reading file!' -P map.bsp -e trace=close -e inject=close:error=EIO
 
+# A target no longer than the map is never cut, so a file system that cannot cut files (a FUSE
+# one without truncate) still takes a whole map; a target's failed close is a failed write.
+rm -f new.bsp
+expect 0 '- load map in console with: \devmap mymap' -e trace=ftruncate -e inject=ftruncate:error=EIO
+cmp -s new.bsp rtcw.bsp || fail "a new target was not converted where files cannot be cut"
+expect 4 'Error during writing file!' -P new.bsp -e trace=close -e inject=close:error=EIO
+
 # Converted in place, both ways, where the overlay shows one file under two identities. The
 # names come into the namespace's shell as its arguments.
 mkdir lower upper work merged
@@ -64,5 +81,5 @@ unshare -rm sh -c 'mount -t overlay overlay -o lowerdir=lower,upperdir=upper,wor
   cmp -s upper/map.bsp "$2" && "$1" -u upper/map.bsp merged/map.bsp >/dev/null &&
   cmp -s upper/map.bsp "$3"' sh "$lumvert" rtcw.bsp q3a.bsp ||
   fail "the overlay's map was not converted in place and back"
-echo "faults: closed standard streams converted, the race refused, an early end and a failed close of the source read failures," \
-  "an overlay's map converted in place"
+echo "faults: closed standard streams kept closed, the race refused, an early end and a failed close of the source" \
+  "read failures, an uncut target converted, its failed close a write failure, an overlay's map converted in place"
