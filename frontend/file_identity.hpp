@@ -1,10 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 
 namespace lumvert {
+
+// A file name as the system hands it to the program, untouched: bytes on POSIX systems, UTF-16
+// on Windows (wmain), so that no name changes on its way to the file it stands for.
+#ifdef _WIN32
+using file_name = const wchar_t*;
+#else
+using file_name = const char*;
+#endif
 
 // What the run sequence asks of the system about files: opening, shortening, and whether two
 // names or open files may be one file. One implementation per system; the comparison is shared.
@@ -36,15 +43,15 @@ void prepare_process();
 // Descriptors that no child inherits, that pass bytes untranslated, and that are never standard
 // input, output or error. The target is opened for writing, created if missing and never
 // truncated on opening.
-int open_source(const std::filesystem::path& name);
-int open_target(const std::filesystem::path& name);
+int open_source(file_name name);
+int open_target(file_name name);
 
 // Cuts an open file to `length` bytes; false if the system refuses.
 bool shorten_file(int file, std::uint64_t length);
 
 std::optional<file_identity> identity_of(int file);
 // The file a name stands for, found without opening it for reading or writing.
-std::optional<file_identity> identity_of(const std::filesystem::path& name);
+std::optional<file_identity> identity_of(file_name name);
 // STDIN_FILENO or STDOUT_FILENO, as the system's own handle sees it.
 std::optional<file_identity> standard_identity(int stream);
 

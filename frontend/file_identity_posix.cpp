@@ -52,14 +52,11 @@ void prepare_process()
     static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
 }
 
-int open_source(const std::filesystem::path& name)
-{
-    return above_standard(open(name.c_str(), O_RDONLY | O_CLOEXEC));
-}
+int open_source(file_name name) { return above_standard(open(name, O_RDONLY | O_CLOEXEC)); }
 
-int open_target(const std::filesystem::path& name)
+int open_target(file_name name)
 {
-    return above_standard(open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    return above_standard(open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
 }
 
 bool shorten_file(int file, std::uint64_t length)
@@ -74,10 +71,10 @@ std::optional<file_identity> identity_of(int file)
     return identity_from(status);
 }
 
-std::optional<file_identity> identity_of(const std::filesystem::path& name)
+std::optional<file_identity> identity_of(file_name name)
 {
     struct stat status {};
-    if (stat(name.c_str(), &status) != 0) return std::nullopt;
+    if (stat(name, &status) != 0) return std::nullopt;
     return identity_from(status);
 }
 

@@ -76,15 +76,11 @@ std::optional<file_identity> identity_of(HANDLE handle)
 void prepare_process() {}
 
 // The UTF-16 name as it came, in binary mode: \r\n and 0x1A pass untranslated.
-int open_source(const std::filesystem::path& name)
-{
-    return _wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-}
+int open_source(file_name name) { return _wopen(name, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
 
-int open_target(const std::filesystem::path& name)
+int open_target(file_name name)
 {
-    return _wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT,
-                  _S_IREAD | _S_IWRITE);
+    return _wopen(name, _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 
 bool shorten_file(int file, std::uint64_t length)
@@ -99,11 +95,11 @@ std::optional<file_identity> identity_of(int file)
 }
 
 // Asks for no access, so no file is opened for reading or writing to look at it.
-std::optional<file_identity> identity_of(const std::filesystem::path& name)
+std::optional<file_identity> identity_of(file_name name)
 {
     const HANDLE handle =
-        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     const auto identity = identity_of(handle);
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     return identity;

@@ -4,17 +4,12 @@
 #include "frontend/console_texts.hpp"
 #include "frontend/file_identity.hpp"
 
-#include <iostream>
-#include <memory>
-#include <new>
 #include <unistd.h>
 #include <utility>
 
 namespace lumvert {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Exit statuses. Status 4 serves two conditions, as it always has.
 enum exit_status {
@@ -28,11 +23,7 @@ enum exit_status {
 };
 
 // Only the first two characters count: -u, -undo and -ux all mean undo.
-bool is_undo_option(const fs::path& argument)
-{
-    const fs::path::string_type& text = argument.native();
-    return text.size() >= 2 && text[0] == '-' && text[1] == 'u';
-}
+bool is_undo_option(file_name argument) { return argument[0] == '-' && argument[1] == 'u'; }
 
 // Closes its file on every way out of the run.
 struct descriptor {
@@ -90,83 +81,80 @@ copy_outcome copy_and_close(descriptor& source, const file_identity& source_iden
 }
 
 // The run from the open source to the closed target. Every check of the target comes before it
-// is written, and the block is had before that, so a refusal leaves an existing target whole.
-int convert_file(const fs::path& source_name, const fs::path& target_name, unsigned char version)
+// is written, so a refusal leaves an existing target whole; the block is static, so nothing can
+// fail between the open target and the copy.
+int convert_file(file_name source_name, file_name target_name, unsigned char version)
 {
+    static copy_block block;
     descriptor source{open_source(source_name)};
     const auto source_identity = identity_of(source.number);
     // A folder opens for reading on Linux and fails only at the first read.
     if (!source_identity || source_identity->kind == file_kind::folder) {
-        std::cout << "Error opening file!";
+        print_text("Error opening file!");
         return status_source_failed;
-    }
-    const std::unique_ptr<copy_block> block(new (std::nothrow) copy_block);
-    if (!block) {
-        std::cout << "Error writing file!";
-        return status_target_failed;
     }
     // Refused before it is opened: a write open of the source waits while a file server breaks
     // its lease, and tells every watcher that the source was written.
     const auto existing = identity_of(target_name);
     if (existing && may_be_one_file(*source_identity, *existing)) {
-        std::cout << "Source and target are the same file!";
+        print_text("Source and target are the same file!");
         return status_target_failed;
     }
     // Compared again as an open file: the name may have changed meanwhile.
     descriptor target{open_target(target_name)};
     if (target.number < 0) {
-        std::cout << "Error writing file!";
+        print_text("Error writing file!");
         return status_target_failed;
     }
     const auto target_identity = identity_of(target.number);
     if (!target_identity || may_be_one_file(*source_identity, *target_identity) ||
         (source_identity->kind != file_kind::regular &&
          is_standard_file(STDIN_FILENO, *target_identity))) {
-        std::cout << "Source and target are the same file!";
+        print_text("Source and target are the same file!");
         return status_target_failed;
     }
     // The console texts would go into the map, or the map into the console texts.
     if (is_standard_file(STDOUT_FILENO, *target_identity)) {
-        std::cout << "Error writing file!";
+        print_text("Error writing file!");
         return status_target_failed;
     }
-    switch (copy_and_close(source, *source_identity, target, *target_identity, version, *block)) {
+    switch (copy_and_close(source, *source_identity, target, *target_identity, version, block)) {
     case copy_read_failed:
-        std::cout << "Error reading file!";
+        print_text("Error reading file!");
         return status_source_failed;
     case copy_version_write_failed:
-        std::cout << "Error during writing file at sensible part!";
+        print_text("Error during writing file at sensible part!");
         return status_version_write_failed;
     case copy_write_failed:
-        std::cout << "Error during writing file!";
+        print_text("Error during writing file!");
         return status_write_failed;
     case copy_completed:
         break;
     }
     print_success_hints();
-    std::cout << "\n";
+    print_text("\n");
     return status_converted;
 }
 
 }  // namespace
 
-int run_lumvert(const std::vector<fs::path>& arguments)
+int run_lumvert(int count, const file_name* arguments)
 {
     print_banner();
-    if (arguments.size() < 2 || arguments.size() > 3) {
+    if (count < 2 || count > 3) {
         print_usage();
         return status_usage;
     }
     // Three arguments must begin with the undo option. Anything else there is
     // refused: -U meant as undo must not convert forward, and with "-x" taken
     // as the source the map named next would be written over as the target.
-    const bool undo = arguments.size() == 3;
+    const bool undo = count == 3;
     if (undo && !is_undo_option(arguments[0])) {
         print_usage();
         return status_bad_option;
     }
     prepare_process();
-    const std::size_t first_name = undo ? 1 : 0;
+    const int first_name = undo ? 1 : 0;
     return convert_file(arguments[first_name], arguments[first_name + 1],
                         undo ? version_q3a : version_rtcw);
 }

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,6 +39,18 @@ const std::string hints = "\nSeems to be successfull!\n\n"
                           "- run RTCW with paramaters: +sv_cheats 1\n"
                           "- be sure to set in the console: \\sv_pure 0\n"
                           "- load map in console with: \\devmap mymap\n";
+// The console texts as the user reads them, with CRLF line ends on Windows.
+std::string on_console(const std::string& text)
+{
+#ifdef _WIN32
+    std::string lines;
+    for (const char c : text) lines += c == '\n' ? "\r\n" : std::string(1, c);
+    return lines;
+#else
+    return text;
+#endif
+}
+
 // Full of the bytes that a text-mode stream would translate.
 std::string converted(const std::string& map) { return "IBSP/" + map.substr(5); }
 const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = converted(q3a);
@@ -68,9 +80,11 @@ std::string utf8_of(const fs::path& path)
     return {text.begin(), text.end()};
 }
 
-// A fresh folder of this process's own, current while it lives and removed after.
+// A fresh folder of this process's own, current while it lives and removed after, and beside it
+// the file that takes standard output.
 struct scratch_folder {
     const fs::path path = fs::temp_directory_path() / ("lumvert_test_" + std::to_string(getpid()));
+    const std::string console = path.string() + ".console";
     scratch_folder()
     {
         fs::remove_all(path);
@@ -81,17 +95,23 @@ struct scratch_folder {
     {
         fs::current_path(path.parent_path());
         fs::remove_all(path);
+        fs::remove(console);
     }
 };
+
+std::string bytes_of(const fs::path& file)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(file, std::ios::binary).rdbuf();
+    return bytes.str();
+}
 
 // Every file below the working folder, with its bytes (none for a folder).
 std::map<std::string, std::string> files()
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(".")) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
-        files[utf8_of(entry.path())] = bytes.str();
+        files[utf8_of(entry.path())] = bytes_of(entry.path());
     }
     return files;
 }
@@ -102,14 +122,15 @@ constexpr std::uint64_t no_limit = UINT64_MAX;
 struct run_row {
     std::vector<std::string> arguments;
     int status;
-    std::string printed;                  // after the banner
+    std::string printed;                  // after the banner, unless standard output is `output`
     std::optional<std::string> target{};  // the last argument's bytes after; unset: no file changes
     std::uint64_t limit = no_limit;       // every write past this many bytes of a file fails
     std::string output{};                 // the file that standard output goes to, if any
     std::string input{};                  // the file that standard input reads, if any
 };
 
-// Points a standard stream at the named file, if any, while it lives.
+// Points a standard stream at the named file, if any, while it lives, opened as a shell's < or >
+// opens it.
 struct redirection {
     int stream;
     int saved;
@@ -117,7 +138,8 @@ struct redirection {
         : stream(standard), saved(name.empty() ? -1 : dup(standard))
     {
         if (saved < 0) return;
-        const int file = open(name.c_str(), O_RDWR);
+        const int file = open(
+            name.c_str(), standard == STDIN_FILENO ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0666);
         EXPECT_NE(dup2(file, stream), -1);
         close(file);
     }
@@ -129,14 +151,24 @@ struct redirection {
     }
 };
 
-// Runs the tool as a shell would start it: with the row's standard streams, its file size limit,
+// Runs the tool as a shell would start it: with the row's arguments as the system passes them,
+// its standard streams (output into `console` unless the row names a file), its file size limit,
 // and every signal at its default, so a run that does not ignore SIGXFSZ or SIGPIPE ends the test.
-int run_as_started(const run_row& row, const std::vector<fs::path>& arguments)
+// Standard output is flushed on both sides of the run, so that it holds the run's texts alone.
+int run_as_started(const run_row& row, const std::string& console)
 {
+    std::vector<fs::path> paths(row.arguments.size());
+    std::vector<file_name> names(row.arguments.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        paths[i] = utf8_path(row.arguments[i]);
+        names[i] = paths[i].c_str();
+    }
+    const auto count = static_cast<int>(names.size());
+    static_cast<void>(std::fflush(stdout));
     const redirection input(STDIN_FILENO, row.input);
-    const redirection output(STDOUT_FILENO, row.output);
+    const redirection output(STDOUT_FILENO, row.output.empty() ? console : row.output);
 #ifdef _WIN32
-    return run_lumvert(arguments);
+    const int status = run_lumvert(count, names.data());
 #else
     static_cast<void>(std::signal(SIGXFSZ, SIG_DFL));
     static_cast<void>(std::signal(SIGPIPE, SIG_DFL));
@@ -144,10 +176,11 @@ int run_as_started(const run_row& row, const std::vector<fs::path>& arguments)
     getrlimit(RLIMIT_FSIZE, &saved);
     const rlimit lowered{std::min<rlim_t>(row.limit, saved.rlim_cur), saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &lowered);
-    const int status = run_lumvert(arguments);
+    const int status = run_lumvert(count, names.data());
     setrlimit(RLIMIT_FSIZE, &saved);
-    return status;
 #endif
+    static_cast<void>(std::fflush(stdout));
+    return status;
 }
 
 #ifndef _WIN32
@@ -222,8 +255,9 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"карта.bsp", "地图.bsp"}, 0, hints, rtcw},
         {{"big.bsp", "big-rtcw.bsp"}, 0, hints, converted(big)},
         {{"short.bsp", "short-rtcw.bsp"}, 0, hints, "IBSP"},
-        {{"map.bsp", "out.bsp"}, 3, writing, {}, no_limit, "out.bsp"},
-        {{"map.bsp", null_device}, 0, hints, {}, no_limit, null_device},
+        // The texts, not the map, in the file that standard output goes to.
+        {{"map.bsp", "out.bsp"}, 3, "", on_console(banner + writing), no_limit, "out.bsp"},
+        {{"map.bsp", null_device}, 0, "", {}, no_limit, null_device},
         {{null_device, "map.bsp"}, 3, same, {}, no_limit, "", "map.bsp"},
 #ifdef _WIN32
         {{"map.bsp", "MAP.BSP"}, 3, same},
@@ -251,7 +285,6 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     std::ofstream("old.bsp") << older;
     std::ofstream("big.bsp", std::ios::binary) << big;
     std::ofstream("short.bsp") << "IBSP";
-    std::ofstream("out.bsp") << "console texts";
     fs::create_hard_link("map.bsp", utf8_path("карта.bsp"));
 #ifdef _WIN32
     fs::create_hard_link("map.bsp", linked);
@@ -259,23 +292,20 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     fs::create_symlink("map.bsp", "soft.bsp");
     fs::create_hard_link("map.bsp", "caf\xe9.bsp");
 #endif
-    std::ostringstream console;
-    std::streambuf* const stdout_buffer = std::cout.rdbuf(console.rdbuf());
     for (const run_row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments) + " limit " + std::to_string(row.limit));
-        std::vector<fs::path> arguments;
-        for (const std::string& argument : row.arguments) arguments.push_back(utf8_path(argument));
         auto expected = files();
         if (row.target) expected["./" + row.arguments.back()] = *row.target;
-        console.str("");
 #ifndef _WIN32
         // The source is never opened for writing, not even to be refused.
         const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         const std::string& source = row.arguments[row.arguments.size() == 3 ? 1 : 0];
         if (fs::is_regular_file(source)) inotify_add_watch(watch, source.c_str(), IN_CLOSE_WRITE);
 #endif
-        EXPECT_EQ(run_as_started(row, arguments), row.status);
-        EXPECT_EQ(console.str(), banner + row.printed);
+        EXPECT_EQ(run_as_started(row, folder.console), row.status);
+        if (row.output.empty()) {
+            EXPECT_EQ(bytes_of(folder.console), on_console(banner + row.printed));
+        }
         EXPECT_EQ(files(), expected);
 #ifndef _WIN32
         alignas(inotify_event) char events[4096];
@@ -283,7 +313,6 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         close(watch);
 #endif
     }
-    std::cout.rdbuf(stdout_buffer);
 #ifdef _WIN32
     fs::remove(linked);
 #endif
@@ -319,7 +348,8 @@ TEST(CopyWithVersion, ConvertsOneFileInPlace)
 {
     const scratch_folder folder;
     std::ofstream("map.bsp", std::ios::binary) << big_map();
-    const int source = open_source("map.bsp"), target = open_target("map.bsp");
+    const fs::path map = "map.bsp";
+    const int source = open_source(map.c_str()), target = open_target(map.c_str());
     const auto block = std::make_unique<copy_block>();
     const copy_result copied = copy_with_version(source, target, version_rtcw, *block);
     close(source);
