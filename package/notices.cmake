@@ -1,16 +1,14 @@
-# Writes the notices of the libraries that a self-contained lumvert carries, from the texts kept
+# Writes the notices of the C library that a self-contained lumvert carries, from the texts kept
 # in notices/ (Debian 12's copyright files and the licenses they name; CI compares them with the
 # build machine's), and the version of the GNU C Library that the compiler links.
 #
 #   cmake -DCOMPILER=... "-DNOTICES=glibc;LGPL-2.1" -DOUTPUT=... [-DCRLF=ON] -P notices.cmake
 cmake_policy(VERSION 3.25)
-set(glibc "libc.a: the GNU C Library")
-set(gcc "libstdc++.a, libgcc.a: GCC's runtime libraries")
-set(mingw-w64 "libwinpthread.a, libmsvcrt.a: MinGW-w64's runtime and winpthreads")
+set(glibc "libc.a and its start files: the GNU C Library")
+set(mingw-w64 "crt2u.o, libmingw32.a, libmingwex.a, libmsvcrt.a: MinGW-w64's C runtime")
 set(LGPL-2.1 "LGPL-2.1: the GNU Lesser General Public License, version 2.1")
-set(GPL-3 "GPL-3: the GNU General Public License, version 3")
-string(CONCAT notices "lumvert carries code of the libraries below, linked into its program. Their\n"
-       "copyright and license notices follow, each with the license it names.\n")
+string(CONCAT notices "lumvert carries code of the library below, linked into its program. Its\n"
+       "copyright and license notices follow, with the license they name.\n")
 foreach(notice IN LISTS NOTICES)
   set(heading "${${notice}}")
   file(READ "${CMAKE_CURRENT_LIST_DIR}/notices/${notice}.txt" text)
