@@ -12,8 +12,10 @@ lumvert=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-printf 'IBSP\056\0\0\0the rest of the map' >q3a.bsp
-printf 'IBSP\057\0\0\0the rest of the map' >rtcw.bsp
+# Maps past the first 128 KiB block, so that converting one in place crosses the blocks that the
+# kernel is asked to copy.
+{ printf 'IBSP\056\0\0\0' && seq 40000; } >q3a.bsp
+{ printf 'IBSP\057\0\0\0' && seq 40000; } >rtcw.bsp
 
 fail() {
   echo "faults: $*" >&2

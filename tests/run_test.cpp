@@ -1,16 +1,16 @@
-#include "convert/version_copy.hpp"
 #include "frontend/file_identity.hpp"
 #include "frontend/run.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <tuple>
@@ -40,23 +40,21 @@ const std::string hints = "\nSeems to be successfull!\n\n"
                           "- be sure to set in the console: \\sv_pure 0\n"
                           "- load map in console with: \\devmap mymap\n";
 // The console texts as the user reads them, with CRLF line ends on Windows.
-std::string on_console(const std::string& text)
+std::string on_console(std::string text)
 {
 #ifdef _WIN32
-    std::string lines;
-    for (const char c : text) lines += c == '\n' ? "\r\n" : std::string(1, c);
-    return lines;
-#else
-    return text;
+    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
+        text.insert(at, 1, '\r');
+    }
 #endif
+    return text;
 }
 
 // Full of the bytes that a text-mode stream would translate.
 std::string converted(const std::string& map) { return "IBSP/" + map.substr(5); }
 const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = converted(q3a);
 
-// A map past its first 128 KiB block, which the kernel copies; bytes unlike their neighbours
-// show a slip.
+// A map past its first 128 KiB block, which the kernel copies, of bytes unlike their neighbours.
 std::string big_map()
 {
     std::string big = q3a;
@@ -80,8 +78,7 @@ std::string utf8_of(const fs::path& path)
     return {text.begin(), text.end()};
 }
 
-// A fresh folder of this process's own, current while it lives and removed after, and beside it
-// the file that takes standard output.
+// A fresh folder of this process's own, current while it lives, and a file beside it for output.
 struct scratch_folder {
     const fs::path path = fs::temp_directory_path() / ("lumvert_test_" + std::to_string(getpid()));
     const std::string console = path.string() + ".console";
@@ -129,8 +126,7 @@ struct run_row {
     std::string input{};                  // the file that standard input reads, if any
 };
 
-// Points a standard stream at the named file, if any, while it lives, opened as a shell's < or >
-// opens it.
+// Points a standard stream at the named file, if any, while it lives, as a shell's < or > does.
 struct redirection {
     int stream;
     int saved;
@@ -151,24 +147,21 @@ struct redirection {
     }
 };
 
-// Runs the tool as a shell would start it: with the row's arguments as the system passes them,
-// its standard streams (output into `console` unless the row names a file), its file size limit,
-// and every signal at its default, so a run that does not ignore SIGXFSZ or SIGPIPE ends the test.
-// Standard output is flushed on both sides of the run, so that it holds the run's texts alone.
+// Runs the tool as a shell would start it: with the row's names as the system passes them, its
+// standard streams (output into `console`, flushed on both sides, unless the row names a file), its
+// file size limit, and every signal at its default, so that not ignoring SIGXFSZ or SIGPIPE ends
+// it.
 int run_as_started(const run_row& row, const std::string& console)
 {
     std::vector<fs::path> paths(row.arguments.size());
-    std::vector<file_name> names(row.arguments.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        paths[i] = utf8_path(row.arguments[i]);
-        names[i] = paths[i].c_str();
-    }
-    const auto count = static_cast<int>(names.size());
+    std::transform(row.arguments.begin(), row.arguments.end(), paths.begin(), utf8_path);
+    std::vector<file_name> names(paths.size());
+    std::transform(paths.begin(), paths.end(), names.begin(), std::mem_fn(&fs::path::c_str));
     static_cast<void>(std::fflush(stdout));
     const redirection input(STDIN_FILENO, row.input);
     const redirection output(STDOUT_FILENO, row.output.empty() ? console : row.output);
 #ifdef _WIN32
-    const int status = run_lumvert(count, names.data());
+    const int status = run_lumvert(static_cast<int>(names.size()), names.data());
 #else
     static_cast<void>(std::signal(SIGXFSZ, SIG_DFL));
     static_cast<void>(std::signal(SIGPIPE, SIG_DFL));
@@ -176,7 +169,7 @@ int run_as_started(const run_row& row, const std::string& console)
     getrlimit(RLIMIT_FSIZE, &saved);
     const rlimit lowered{std::min<rlim_t>(row.limit, saved.rlim_cur), saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &lowered);
-    const int status = run_lumvert(count, names.data());
+    const int status = run_lumvert(static_cast<int>(names.size()), names.data());
     setrlimit(RLIMIT_FSIZE, &saved);
 #endif
     static_cast<void>(std::fflush(stdout));
@@ -223,8 +216,7 @@ std::string unshrinkable(const std::string& bytes)
 }
 #endif
 
-// Each row runs the tool in-process on a folder of maps and checks all it printed and every byte
-// of every file in the folder after it.
+// Each row runs the tool in-process on a folder of maps and checks its texts and every file after.
 TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
 {
     const fs::path start = fs::current_path();
@@ -241,8 +233,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
     const std::string same = "Source and target are the same file!",
                       writing = "Error writing file!", opening = "Error opening file!",
                       during = "Error during writing file!";
-    const std::string older = "a longer, older map";
-    const std::string big = big_map();
+    const std::string older = "a longer, older map", big = big_map();
     const run_row rows[] = {
         {{"map.bsp"}, 1, usage},
         {{"-u", "map.bsp", "a.bsp", "b.bsp"}, 1, usage},
@@ -340,23 +331,6 @@ TEST(MayBeOneFile, TellsOneFileFromTwo)
     for (const auto& [what, first, second, one] : rows) {
         EXPECT_EQ(may_be_one_file(first, second), one) << what;
     }
-}
-
-// Two descriptors of one file, as a target that is the source under a name no identity shows:
-// the file ends as the converted map, every byte in place, across the kernel-copied blocks.
-TEST(CopyWithVersion, ConvertsOneFileInPlace)
-{
-    const scratch_folder folder;
-    std::ofstream("map.bsp", std::ios::binary) << big_map();
-    const fs::path map = "map.bsp";
-    const int source = open_source(map.c_str()), target = open_target(map.c_str());
-    const auto block = std::make_unique<copy_block>();
-    const copy_result copied = copy_with_version(source, target, version_rtcw, *block);
-    close(source);
-    close(target);
-    EXPECT_EQ(copied.outcome, copy_completed);
-    EXPECT_EQ(copied.length, big_map().size());
-    EXPECT_EQ(files(), (std::map<std::string, std::string>{{"./map.bsp", converted(big_map())}}));
 }
 
 }  // namespace lumvert
