@@ -26,12 +26,13 @@ runs=${RUNS:-15}
 timed() { hyperfine -N --warmup "$2" --runs "$3" --export-markdown "$work/$1.md" "${@:4}"; }
 make_map() { { printf 'IBSP\056\0\0\0'; head -c $(($2 * 1024 - 8)) /dev/urandom; } >"$1"; }
 converted() { [ "$(cmp -l "$1" "$2" | tr -s ' ')" = " 5 56 57" ] || die "lumvert wrote $2 wrongly"; }
-# Sets hyperfine's commands that convert $1 with every lumvert, each into $2.N; then checks them.
+# Sets `commands` to hyperfine's commands that convert $1 with every lumvert, each into $2.N.
 lumverts() {
   local i
   commands=()
   for i in "${!programs[@]}"; do commands+=(-n "${programs[i]}" "${programs[i]} $1 $2.$i"); done
 }
+# Every lumvert's $2.N is $1 converted.
 all_converted() {
   local i
   for i in "${!programs[@]}"; do converted "$1" "$2.$i"; done

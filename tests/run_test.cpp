@@ -147,10 +147,9 @@ struct redirection {
     }
 };
 
-// Runs the tool as a shell would start it: with the row's names as the system passes them, its
-// standard streams (output into `console`, flushed on both sides, unless the row names a file), its
-// file size limit, and every signal at its default, so that not ignoring SIGXFSZ or SIGPIPE ends
-// it.
+// Runs the tool as a shell would start it: the row's names as the system passes them, its streams
+// (output, flushed on both sides, into `console` unless the row names a file), its size limit, and
+// every signal at its default, so that a run that does not ignore SIGXFSZ or SIGPIPE ends the test.
 int run_as_started(const run_row& row, const std::string& console)
 {
     std::vector<fs::path> paths(row.arguments.size());
