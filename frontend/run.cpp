@@ -2,7 +2,7 @@
 
 #include "convert/version_copy.hpp"
 #include "frontend/console_texts.hpp"
-#include "frontend/file_identity.hpp"
+#include "frontend/files.hpp"
 
 #include <unistd.h>
 #include <utility>

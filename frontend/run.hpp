@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frontend/file_identity.hpp"
+#include "frontend/files.hpp"
 
 namespace lumvert {
 

@@ -1,4 +1,4 @@
-#include "frontend/file_identity.hpp"
+#include "frontend/files.hpp"
 
 #include <csignal>
 #include <fcntl.h>

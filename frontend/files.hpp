@@ -13,8 +13,9 @@ using file_name = const wchar_t*;
 using file_name = const char*;
 #endif
 
-// What the run sequence asks of the system about files: opening, shortening, and whether two
-// names or open files may be one file. One implementation per system; the comparison is shared.
+// Everything the run asks of the system about files: opening a map or a target, shortening a
+// target, and whether two names or open files may be one file. One implementation per system
+// (files_posix.cpp, files_windows.cpp); the comparison is shared (files.cpp).
 
 enum class file_kind { regular, folder, device, other };
 
