@@ -1,6 +1,6 @@
-# Install rules, and the archive CPack makes of them: a tarball of the
-# self-contained program on Linux, a zip on Windows. The .deb is debhelper's
-# (debian/), the source tarball git's (HACKING.md).
+# Install rules, and the archive CPack makes of them: a tarball of the program that a plain
+# install puts in place on Linux, a zip on Windows. The .deb is debhelper's (debian/), the source
+# tarball git's (HACKING.md).
 include(GNUInstallDirs)
 
 # CPack 3.25 packs nothing, and says nothing of it, from a path with a bracket.
@@ -14,30 +14,13 @@ install(TARGETS lumvert COMPONENT program)
 install(FILES doc/lumvert.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT documents)
 install(FILES README.md CHANGELOG.md DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT documents)
 
-# The archive's program carries the C library; its notices travel with it. What else the linker
-# takes in is GCC's, under its Runtime Library Exception (HACKING.md).
 if(WIN32)
-  set(notices mingw-w64)
-  set(CPACK_COMPONENTS_ALL archive)
   include(package/windows.cmake)
-elseif(TARGET lumvert_static)
-  set(notices glibc LGPL-2.1)
-  set(CPACK_COMPONENTS_ALL documents archive)
-  install(TARGETS lumvert_static COMPONENT archive EXCLUDE_FROM_ALL)
-  install(FILES LICENSE "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt"
-          DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT archive EXCLUDE_FROM_ALL)
 else()
-  set(CPACK_COMPONENTS_ALL program documents)
-endif()
-if(notices)
-  add_custom_command(OUTPUT THIRD-PARTY-NOTICES.txt DEPENDS package/notices.cmake VERBATIM
-                     COMMAND "${CMAKE_COMMAND}" "-DCOMPILER=${CMAKE_CXX_COMPILER}" "-DNOTICES=${notices}"
-                             "-DOUTPUT=${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt" "-DCRLF=${WIN32}"
-                             -P "${PROJECT_SOURCE_DIR}/package/notices.cmake")
-  add_custom_target(notices ALL DEPENDS THIRD-PARTY-NOTICES.txt)
-endif()
-
-if(NOT WIN32)
+  # The tarball: the plain install and the license. What GCC links into a dynamic program is
+  # under its Runtime Library Exception, which asks for no notice.
+  install(FILES LICENSE DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT archive EXCLUDE_FROM_ALL)
+  set(CPACK_COMPONENTS_ALL program documents archive)
   set(CPACK_GENERATOR TGZ)
   set(CPACK_SYSTEM_NAME "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
 endif()

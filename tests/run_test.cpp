@@ -62,15 +62,8 @@ std::string big_map()
     return big;
 }
 
-// UTF-8 bytes as a path and back, alike where UTF-8 is char (C++17) and char8_t (C++20).
-fs::path utf8_path(const std::string& text)
-{
-#ifdef __cpp_char8_t
-    return fs::path(std::u8string(text.begin(), text.end()));
-#else
-    return fs::u8path(text);
-#endif
-}
+// UTF-8 bytes as a path and back.
+fs::path utf8_path(const std::string& text) { return fs::u8path(text); }
 
 std::string utf8_of(const fs::path& path)
 {
