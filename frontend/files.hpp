@@ -37,8 +37,8 @@ struct file_identity {
     file_time changed;  // change time on POSIX, creation time on Windows
 };
 
-// Before any map is opened: a failed write is reported, not a signal that ends the process
-// silently.
+// Before anything is printed or opened: a failed write is reported, not a signal that ends the
+// process silently.
 void prepare_process();
 
 // Descriptors that no child inherits, that pass bytes untranslated, and that are never standard

@@ -113,11 +113,8 @@ int convert_file(file_name source_name, file_name target_name, unsigned char ver
         print_text("Source and target are the same file!");
         return status_target_failed;
     }
-    // The console texts would go into the map, or the map into the console texts.
-    if (is_standard_file(STDOUT_FILENO, *target_identity)) {
-        print_text("Error writing file!");
-        return status_target_failed;
-    }
+    // Standard output became the target after the run looked: the map would go into the texts.
+    if (is_standard_file(STDOUT_FILENO, *target_identity)) return status_target_failed;
     switch (copy_and_close(source, *source_identity, target, *target_identity, version, block)) {
     case copy_read_failed:
         print_text("Error reading file!");
@@ -136,27 +133,41 @@ int convert_file(file_name source_name, file_name target_name, unsigned char ver
     return status_converted;
 }
 
+// Whether standard output is a file that one of the names stands for, so that any text would go
+// into that file.
+bool prints_into(int count, const file_name* names)
+{
+    for (int i = 0; i < count; ++i) {
+        const auto named = identity_of(names[i]);
+        if (named && is_standard_file(STDOUT_FILENO, *named)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
+// Standard output that is a file the arguments name (`lumvert map.bsp new.bsp >>map.bsp`) takes
+// no text at all, not even the usage text: the run ends silently, and a call that would convert
+// ends before it opens anything.
 int run_lumvert(int count, const file_name* arguments)
 {
-    print_banner();
-    if (count < 2 || count > 3) {
-        print_usage();
-        return status_usage;
-    }
+    prepare_process();
     // Three arguments must begin with the undo option. Anything else there is
     // refused: -U meant as undo must not convert forward, and with "-x" taken
     // as the source the map named next would be written over as the target.
     const bool undo = count == 3;
-    if (undo && !is_undo_option(arguments[0])) {
-        print_usage();
-        return status_bad_option;
+    if (count < 2 || count > 3 || (undo && !is_undo_option(arguments[0]))) {
+        if (!prints_into(count, arguments)) {
+            print_banner();
+            print_usage();
+        }
+        return undo ? status_bad_option : status_usage;
     }
-    prepare_process();
-    const int first_name = undo ? 1 : 0;
-    return convert_file(arguments[first_name], arguments[first_name + 1],
-                        undo ? version_q3a : version_rtcw);
+    const file_name* names = arguments + (undo ? 1 : 0);
+    if (prints_into(1, names)) return status_source_failed;
+    if (prints_into(1, names + 1)) return status_target_failed;
+    print_banner();
+    return convert_file(names[0], names[1], undo ? version_q3a : version_rtcw);
 }
 
 }  // namespace lumvert

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a built or installed lumvert, after the words of an emulator if any, on the sample map:
 # converted to RTCW and back, with the success text, and refused as its own target or as the file
-# that standard output goes to. The CTest test, and the .deb's autopkgtest.
+# that standard output goes to, which takes no text. The CTest test, and the .deb's autopkgtest.
 #
 #   tests/converts_sample.sh [EMULATOR...] LUMVERT     (a full path, or a name on PATH)
 set -euo pipefail
@@ -33,7 +33,7 @@ expect 3 'Source and target are the same file!' map.bsp ./map.bsp
 got=0
 # shellcheck disable=SC2094 # the point: the target is where standard output goes
 "${lumvert[@]}" map.bsp out.bsp >out.bsp || got=$?
-if [ "$got" != 3 ] || [ "$(tail -n 1 out.bsp | tr -d '\r')" != 'Error writing file!' ]; then
+if [ "$got" != 3 ] || [ -s out.bsp ]; then
   fail "lumvert map.bsp out.bsp >out.bsp: status $got, out.bsp: $(cat out.bsp)"
 fi
 cmp map.bsp "$tests/../examples/sample.bsp" || fail "the sample changed"

@@ -115,20 +115,19 @@ struct run_row {
     std::string printed;                  // after the banner, unless standard output is `output`
     std::optional<std::string> target{};  // the last argument's bytes after; unset: no file changes
     std::uint64_t limit = no_limit;       // every write past this many bytes of a file fails
-    std::string output{};                 // the file that standard output goes to, if any
+    std::string output{};                 // the file that standard output appends to, if any
     std::string input{};                  // the file that standard input reads, if any
 };
 
-// Points a standard stream at the named file, if any, while it lives, as a shell's < or > does.
+// Points a standard stream at the named file, if any, while it lives, as a shell's <, > or >> does.
 struct redirection {
     int stream;
     int saved;
-    redirection(int standard, const std::string& name)
+    redirection(int standard, const std::string& name, int flags)
         : stream(standard), saved(name.empty() ? -1 : dup(standard))
     {
         if (saved < 0) return;
-        const int file = open(
-            name.c_str(), standard == STDIN_FILENO ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int file = open(name.c_str(), flags, 0666);
         EXPECT_NE(dup2(file, stream), -1);
         close(file);
     }
@@ -150,8 +149,9 @@ int run_as_started(const run_row& row, const std::string& console)
     std::vector<file_name> names(paths.size());
     std::transform(paths.begin(), paths.end(), names.begin(), std::mem_fn(&fs::path::c_str));
     static_cast<void>(std::fflush(stdout));
-    const redirection input(STDIN_FILENO, row.input);
-    const redirection output(STDOUT_FILENO, row.output.empty() ? console : row.output);
+    const redirection input(STDIN_FILENO, row.input, O_RDONLY);
+    const redirection output(STDOUT_FILENO, row.output.empty() ? console : row.output,
+                             O_WRONLY | O_CREAT | (row.output.empty() ? O_TRUNC : O_APPEND));
 #ifdef _WIN32
     const int status = run_lumvert(static_cast<int>(names.size()), names.data());
 #else
@@ -198,6 +198,15 @@ std::string reader_leaves()
     return "/proc/self/fd/" + std::to_string(ends[1]);
 }
 
+// Names a pipe whose reader has left.
+std::string no_reader()
+{
+    int ends[2] = {-1, -1};
+    EXPECT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    return "/proc/self/fd/" + std::to_string(ends[1]);
+}
+
 // Names a file in memory that holds the bytes and that the kernel refuses to shrink.
 std::string unshrinkable(const std::string& bytes)
 {
@@ -238,8 +247,11 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{"карта.bsp", "地图.bsp"}, 0, hints, rtcw},
         {{"big.bsp", "big-rtcw.bsp"}, 0, hints, converted(big)},
         {{"short.bsp", "short-rtcw.bsp"}, 0, hints, "IBSP"},
-        // The texts, not the map, in the file that standard output goes to.
-        {{"map.bsp", "out.bsp"}, 3, "", on_console(banner + writing), no_limit, "out.bsp"},
+        // Standard output appends to a file the arguments name: no text, and no file opened.
+        {{"map.bsp", "new.bsp"}, 2, "", {}, no_limit, "map.bsp"},
+        {{"-u", "wolf.bsp", "old.bsp"}, 3, "", {}, no_limit, "old.bsp"},
+        {{"map.bsp"}, 1, "", {}, no_limit, "map.bsp"},
+        {{"au.bsp", "map.bsp", "old.bsp"}, 4, "", {}, no_limit, "old.bsp"},
         {{"map.bsp", null_device}, 0, "", {}, no_limit, null_device},
         {{null_device, "map.bsp"}, 3, same, {}, no_limit, "", "map.bsp"},
 #ifdef _WIN32
@@ -258,6 +270,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         {{in_pipe(q3a, 3), "pieces-rtcw.bsp"}, 0, hints, rtcw},
         {{"map.bsp", unshrinkable(big)}, 4, during},
         {{"big.bsp", reader_leaves()}, 4, during},
+        {{"map.bsp"}, 1, "", {}, no_limit, no_reader()},
 #endif
         // Over the longer old map, or what a failed run left of it: exactly the new map.
         {{"-undo", "wolf.bsp", "old.bsp"}, 0, hints, q3a},
@@ -280,10 +293,12 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         auto expected = files();
         if (row.target) expected["./" + row.arguments.back()] = *row.target;
 #ifndef _WIN32
-        // The source is never opened for writing, not even to be refused.
+        // The source is never opened for writing, not even to be refused (but by the shell's >>).
         const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         const std::string& source = row.arguments[row.arguments.size() == 3 ? 1 : 0];
-        if (fs::is_regular_file(source)) inotify_add_watch(watch, source.c_str(), IN_CLOSE_WRITE);
+        if (fs::is_regular_file(source) && source != row.output) {
+            inotify_add_watch(watch, source.c_str(), IN_CLOSE_WRITE);
+        }
 #endif
         EXPECT_EQ(run_as_started(row, folder.console), row.status);
         if (row.output.empty()) {
