@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -13,9 +14,9 @@ using file_name = const wchar_t*;
 using file_name = const char*;
 #endif
 
-// Everything the run asks of the system about files: opening a map or a target, shortening a
-// target, and whether two names or open files may be one file. One implementation per system
-// (files_posix.cpp, files_windows.cpp); the comparison is shared (files.cpp).
+// Everything the programs ask of the system about files: opening and reading a map, opening and
+// shortening a target, and whether two names or open files may be one file. One implementation per
+// system (files_posix.cpp, files_windows.cpp); the comparison is shared (files.cpp).
 
 enum class file_kind { regular, folder, device, other };
 
@@ -46,6 +47,12 @@ void prepare_process();
 // truncated on opening.
 int open_source(file_name name);
 int open_target(file_name name);
+
+// Reads exactly `count` bytes from `offset` of an open file; false on an error or an early end.
+bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count);
+
+// The name as UTF-8 (on POSIX systems, its bytes as they are), cut to fit `size` with its NUL.
+void name_in_utf8(file_name name, char* text, std::size_t size);
 
 // Cuts an open file to `length` bytes; false if the system refuses.
 bool shorten_file(int file, std::uint64_t length);

@@ -1,6 +1,7 @@
 #include "frontend/files.hpp"
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +58,23 @@ int open_source(file_name name) { return above_standard(open(name, O_RDONLY | O_
 int open_target(file_name name)
 {
     return above_standard(open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+}
+
+bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t got = pread(file, bytes, count, static_cast<off_t>(offset));
+        if (got <= 0) return false;
+        bytes += got;
+        count -= static_cast<std::size_t>(got);
+        offset += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
+
+void name_in_utf8(file_name name, char* text, std::size_t size)
+{
+    static_cast<void>(std::snprintf(text, size, "%s", name));
 }
 
 bool shorten_file(int file, std::uint64_t length)

@@ -83,6 +83,28 @@ int open_target(file_name name)
     return _wopen(name, _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 
+bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count)
+{
+    if (_lseeki64(file, static_cast<long long>(offset), SEEK_SET) < 0) return false;
+    while (count > 0) {
+        const int got =
+            _read(file, bytes, static_cast<unsigned>(count < (1U << 30) ? count : 1U << 30));
+        if (got <= 0) return false;
+        bytes += got;
+        count -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+// An unpaired surrogate becomes U+FFFD, as in any UTF-8 text Windows makes.
+void name_in_utf8(file_name name, char* text, std::size_t size)
+{
+    if (size == 0) return;
+    const int made =
+        WideCharToMultiByte(CP_UTF8, 0, name, -1, text, static_cast<int>(size), nullptr, nullptr);
+    if (made == 0) text[0] = '\0';
+}
+
 bool shorten_file(int file, std::uint64_t length)
 {
     return _chsize_s(file, static_cast<long long>(length)) == 0;
