@@ -256,7 +256,8 @@ bool report_text(const char* map, int file, findings& found, unsigned bot_files)
     out(")\n");
     for (std::size_t i = 0; i < found.kinds; ++i) {
         out(i == 0 ? "  will not appear: " : ", ");
-        out_bytes(found.unknown_kinds[i].classname, std::strlen(found.unknown_kinds[i].classname));
+        const char* classname = found.unknown_kinds[i].classname;
+        *classname != '\0' ? out_bytes(classname, std::strlen(classname)) : out("no classname");
         out(" (");
         out(found.unknown_kinds[i].count);
         out(")");

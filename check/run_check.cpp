@@ -121,35 +121,36 @@ struct check_room {
     char name[3 * 32768];
 };
 
+// Checks one map; its report is written, or its failure said, and its status returned.
 int check_one(file_name map, const options& chosen, check_room& room)
 {
     name_in_utf8(map, room.name, sizeof room.name);
-    const int file = open_source(map);
-    if (file < 0) {
-        print_failure(room.name, std::strerror(errno), chosen.json);
-        return status_failed;
-    }
-    const auto identity = identity_of(file);
     findings& found = room.found;
     found.from = chosen.from;
     found.target = chosen.target;
-    bool checked = identity && identity->kind == file_kind::regular;
-    if (!checked) {
-        text_builder said = start_text(found.error, sizeof found.error);
-        append(said, "not a regular file");
+    // A folder opens on Linux and not on Windows: asked first, it fails alike on both.
+    const auto named = identity_of(map);
+    const char* failure = "not a regular file";
+    int file = -1;
+    std::optional<file_identity> identity;
+    if (!named || named->kind == file_kind::regular) {
+        file = open_source(map);
+        if (file < 0) {
+            failure = std::strerror(errno);
+        }
+        else {
+            identity = identity_of(file);
+            if (identity && identity->kind == file_kind::regular) failure = nullptr;
+        }
     }
-    else {
-        checked = check_map(file, identity->size, chosen.from_given, chosen.target_given, found);
-    }
-    if (!checked) {
-        close(file);
-        print_failure(room.name, found.error, chosen.json);
-        return status_failed;
-    }
-    const bool reported = print_report(room.name, file, found, bot_files_beside(map), chosen.json);
-    close(file);
+    const bool checked = failure == nullptr && check_map(file, identity->size, chosen.from_given,
+                                                         chosen.target_given, found);
+    const bool reported =
+        checked && print_report(room.name, file, found, bot_files_beside(map), chosen.json);
+    if (file >= 0) close(file);
     if (!reported) {
-        print_failure(room.name, found.error, false);
+        print_failure(room.name, failure != nullptr ? failure : found.error,
+                      chosen.json && !checked);
         return status_failed;
     }
     return found.unknown > 0 || found.changed_flags > 0 || !loads(found) ? status_differs

@@ -1,5 +1,6 @@
 #include "frontend/files.hpp"
 #include "frontend/run.hpp"
+#include "tests/harness.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +8,8 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <map>
 #include <optional>
-#include <sstream>
 #include <tuple>
 #include <unistd.h>
 #ifndef _WIN32
@@ -23,8 +20,6 @@
 #endif
 
 namespace lumvert {
-
-namespace fs = std::filesystem;
 
 const std::string banner = "\nTarvel Map Converter 0.3\t\t\tDec 2001"
                            "\nlumvert: Q3A maps (BSP 46) to RTCW maps (BSP 47) and back"
@@ -39,17 +34,6 @@ const std::string hints = "\nSeems to be successfull!\n\n"
                           "- run RTCW with paramaters: +sv_cheats 1\n"
                           "- be sure to set in the console: \\sv_pure 0\n"
                           "- load map in console with: \\devmap mymap\n";
-// The console texts as the user reads them, with CRLF line ends on Windows.
-std::string on_console(std::string text)
-{
-#ifdef _WIN32
-    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
-        text.insert(at, 1, '\r');
-    }
-#endif
-    return text;
-}
-
 // Full of the bytes that a text-mode stream would translate.
 std::string converted(const std::string& map) { return "IBSP/" + map.substr(5); }
 const std::string q3a("IBSP.\0\0\0\r\n\x1a\r\n", 13), rtcw = converted(q3a);
@@ -60,50 +44,6 @@ std::string big_map()
     std::string big = q3a;
     for (std::size_t i = big.size(); i < 2 * 128 * 1024 + 9; ++i) big += static_cast<char>(i * 7);
     return big;
-}
-
-// UTF-8 bytes as a path and back.
-fs::path utf8_path(const std::string& text) { return fs::u8path(text); }
-
-std::string utf8_of(const fs::path& path)
-{
-    const auto text = path.generic_u8string();
-    return {text.begin(), text.end()};
-}
-
-// A fresh folder of this process's own, current while it lives, and a file beside it for output.
-struct scratch_folder {
-    const fs::path path = fs::temp_directory_path() / ("lumvert_test_" + std::to_string(getpid()));
-    const std::string console = path.string() + ".console";
-    scratch_folder()
-    {
-        fs::remove_all(path);
-        fs::create_directory(path);
-        fs::current_path(path);
-    }
-    ~scratch_folder()
-    {
-        fs::current_path(path.parent_path());
-        fs::remove_all(path);
-        fs::remove(console);
-    }
-};
-
-std::string bytes_of(const fs::path& file)
-{
-    std::ostringstream bytes;
-    bytes << std::ifstream(file, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
-// Every file below the working folder, with its bytes (none for a folder).
-std::map<std::string, std::string> files()
-{
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(".")) {
-        files[utf8_of(entry.path())] = bytes_of(entry.path());
-    }
-    return files;
 }
 
 constexpr std::uint64_t no_limit = UINT64_MAX;
@@ -117,26 +57,6 @@ struct run_row {
     std::uint64_t limit = no_limit;       // every write past this many bytes of a file fails
     std::string output{};                 // the file that standard output appends to, if any
     std::string input{};                  // the file that standard input reads, if any
-};
-
-// Points a standard stream at the named file, if any, while it lives, as a shell's <, > or >> does.
-struct redirection {
-    int stream;
-    int saved;
-    redirection(int standard, const std::string& name, int flags)
-        : stream(standard), saved(name.empty() ? -1 : dup(standard))
-    {
-        if (saved < 0) return;
-        const int file = open(name.c_str(), flags, 0666);
-        EXPECT_NE(dup2(file, stream), -1);
-        close(file);
-    }
-    ~redirection()
-    {
-        if (saved < 0) return;
-        dup2(saved, stream);
-        close(saved);
-    }
 };
 
 // Runs the tool as a shell would start it: the row's names as the system passes them, its streams
