@@ -4,8 +4,11 @@
 # - a pack of 50 maps of 0.5 to 6 MiB (128 MiB), one process a map;
 # - a 256 MiB map in RAM (TMPDIR names another folder than /dev/shm), and on XFS, which shares
 #   blocks, where it can mount one (as root, with xfsprogs).
-# hyperfine stops at a command that fails; every copy is checked after, and lumvert's peak memory
-# for the 1 MiB and the 256 MiB map printed (GNU time, median of 5).
+# - lumvert-check, beside lumvert, on the 50 maps of Debian's openarena-081-maps, one process a
+#   map, against cat, where that package is installed.
+# hyperfine stops at a command that fails; every copy is checked after, and the peak memory of
+# lumvert for the 1 MiB and the 256 MiB map, and of lumvert-check for a 1 GiB map, printed (GNU
+# time, median of 5).
 #
 #   bench/run.sh [path/to/lumvert]    (default build/release/lumvert; RUNS=N timed runs, 30 unless set)
 set -euo pipefail
@@ -37,6 +40,15 @@ for folder in "${folders[@]}"; do
   commands+=(-n "lumvert, 256 MiB map in ${folder##*/}" "$lumvert $folder/large.bsp $folder/large-rtcw.bsp"
     -n "cp, 256 MiB map in ${folder##*/}" "cp $folder/large.bsp $folder/large-cp.bsp")
 done
+pack=/usr/share/games/openarena/baseoa/pak1-maps.pk3
+check=$(dirname "$lumvert")/lumvert-check
+if [ -f "$pack" ]; then
+  mkdir "$work/oa" && unzip -q -j "$pack" 'maps/*.bsp' -d "$work/oa"
+  # shellcheck disable=SC2016 # as above; lumvert-check's status 1 says that a map differs
+  every='for map in "$0"/*.bsp; do "$1" "$map" >/dev/null; [ $? -le 1 ] || exit 1; done'
+  commands+=(-n "lumvert-check, 50 maps" "bash -c '$every' $work/oa $check"
+    -n "cat, 50 maps" "bash -c '$every' $work/oa cat")
+fi
 hyperfine -N --warmup 2 --runs "${RUNS:-30}" --export-markdown "$work/results.md" "${commands[@]}"
 
 "$converted" "$work/ram/small.bsp" "$work/ram/small-rtcw.bsp"
@@ -47,8 +59,13 @@ for folder in "${folders[@]}"; do
   "$converted" "$folder/large.bsp" "$folder/large-rtcw.bsp" && cmp "$folder/large.bsp" "$folder/large-cp.bsp"
 done
 peak_kib() {
-  for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$lumvert" "$1" "$work/peak.bsp" 2>&1 >/dev/null; done | sort -n | sed -n 3p
+  for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; done | sort -n | sed -n 3p
 }
+# A 1 GiB map: the sample's header, and a lightmap lump (14) that fills the rest with zeros.
+le() { printf '\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+cp "$(dirname "$converted")/../examples/sample.bsp" "$work/huge.bsp" && truncate -s 1G "$work/huge.bsp"
+printf '%b' "$(le 144)$(le $((1024 * 1024 * 1024 - 144)))" | dd of="$work/huge.bsp" bs=1 seek=120 conv=notrunc status=none
 echo && cat "$work/results.md" && echo
-echo "peak memory of $lumvert: $(peak_kib "$work/ram/small.bsp") KiB for a 1 MiB map," \
-  "$(peak_kib "$work/ram/large.bsp") KiB for the 256 MiB map"
+echo "peak memory of $lumvert: $(peak_kib "$lumvert" "$work/ram/small.bsp" "$work/peak.bsp") KiB for a 1 MiB map," \
+  "$(peak_kib "$lumvert" "$work/ram/large.bsp" "$work/peak.bsp") KiB for the 256 MiB map;" \
+  "of $check: $(peak_kib "$check" "$work/huge.bsp") KiB for a 1 GiB map"

@@ -10,8 +10,8 @@ if(PROJECT_BINARY_DIR MATCHES "[][]")
 endif()
 
 # A plain install, as a distribution packages it.
-install(TARGETS lumvert COMPONENT program)
-install(FILES doc/lumvert.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT documents)
+install(TARGETS lumvert lumvert-check COMPONENT program)
+install(FILES doc/lumvert.1 doc/lumvert-check.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT documents)
 install(FILES README.md CHANGELOG.md DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT documents)
 
 if(WIN32)

@@ -61,9 +61,14 @@ cp "$sample" "$work/elsewhere/pack.pk3"
 said=$work/rtcw.txt
 explorer "$folder/convert-to-rtcw.bat" "${names[@]/#/$folder/maps/}" "$folder/maps/missing.bsp" \
   "$work/elsewhere/pack.pk3" "$work/elsewhere/a folder"
+# The sample is a header with nothing in it, which no game loads.
+verdict=': will not load in RTCW multiplayer: "SpawnEntities: no entities"; 0 of 0 entities will not appear'
 for name in "${names[@]}"; do
   cmp -s "$sample" "$folder/maps/$name" || fail "the source map $name changed"
   became "$folder/maps/rtcw/$name"
+  says "$said" "converted: \"Z:${folder//\//\\}\\maps\\$name\"$verdict"
+  [ "$(head -n 1 "$folder/maps/rtcw/${name%.*}-check.txt" | tr -d '\r')" = "$name$verdict" ] ||
+    fail "no report of $name beside its converted map"
 done
 # Names that differ only in what becomes ? are counted.
 [ "$(grep -c '^converted: ' "$said")" = "${#names[@]}" ] || fail "not every map said converted: $(cat "$said")"
@@ -73,6 +78,7 @@ says "$said" "skipped: \"Z:${work//\//\\}\\elsewhere\\a folder\": not a .bsp map
 [ ! -e "$work/elsewhere/rtcw" ] || fail "a folder rtcw was made beside what is no map"
 said=$work/q3a.txt
 explorer "$folder/convert-to-q3a.bat" "${names[@]/#/$folder/maps/rtcw/}"
+says "$said" "converted: \"Z:${folder//\//\\}\\maps\\rtcw\\plain.bsp\": will not load in Q3A: \"SpawnEntities: no entities\"; 0 of 0 entities will not appear"
 for name in "${names[@]}"; do
   cmp -s "$sample" "$folder/maps/rtcw/q3a/$name" || fail "convert-to-q3a.bat did not convert $name back"
 done
@@ -116,7 +122,7 @@ for window in 1 2; do
 done
 wait
 for window in 1 2; do
-  says "$work/window$window.txt" "converted: \"Z:${folder//\//\\}\\maps\\window$window.bsp\""
+  says "$work/window$window.txt" "converted: \"Z:${folder//\//\\}\\maps\\window$window.bsp\"$verdict"
   became "$folder/maps/rtcw/window$window.bsp"
 done
 echo "batch files: ${#names[@]} maps dropped on each batch file with what is no map, a double-click," \

@@ -3,12 +3,14 @@
 # a target name that becomes a link to the source while lumvert opens it, a source that ends
 # early or fails to close, a target that cannot be cut or fails to close (strace holds or fails
 # the system call), and an overlay, where the upper layer's file is the mounted one under a name
-# no identity shows (a mount in a user namespace of its own). Skipped (77) after the first where
-# strace or such a namespace is missing.
+# no identity shows (a mount in a user namespace of its own); and lumvert-check, whose read fails.
+# Skipped (77) after the first where strace or such a namespace is missing.
 #
-#   tests/faults.sh path/to/lumvert
+#   tests/faults.sh path/to/lumvert path/to/lumvert-check
 set -euo pipefail
 lumvert=$(realpath "$1")
+check=$(realpath "$2")
+sample=$(realpath "$(dirname "$0")/../examples/sample.bsp")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -73,6 +75,13 @@ expect 0 '- load map in console with: \devmap mymap' -e trace=ftruncate -e injec
 cmp -s new.bsp rtcw.bsp || fail "a new target was not converted where files cannot be cut"
 expect 4 'Error during writing file!' -P new.bsp -e trace=close -e inject=close:error=EIO
 
+# A check whose read fails reports no map as checked.
+got=0
+strace -o /dev/null -P "$sample" -e trace=pread64 -e inject=pread64:error=EIO "$check" --json "$sample" >said 2>&1 || got=$?
+if [ "$got" != 2 ] || [ "$(tail -n 1 said)" != "{\"map\":\"$sample\",\"error\":\"cannot be read\"}" ]; then
+  fail "a check whose read failed: status $got, said: $(cat said)"
+fi
+
 # Converted in place, both ways, where the overlay shows one file under two identities. The
 # names come into the namespace's shell as its arguments.
 mkdir lower upper work merged
@@ -84,4 +93,5 @@ unshare -rm sh -c 'mount -t overlay overlay -o lowerdir=lower,upperdir=upper,wor
   cmp -s upper/map.bsp "$3"' sh "$lumvert" rtcw.bsp q3a.bsp ||
   fail "the overlay's map was not converted in place and back"
 echo "faults: closed standard streams kept closed, the race refused, an early end and a failed close of the source" \
-  "read failures, an uncut target converted, its failed close a write failure, an overlay's map converted in place"
+  "read failures, an uncut target converted, its failed close a write failure, an overlay's map converted in place," \
+  "a check's failed read"
