@@ -62,8 +62,9 @@ bool read_header(int file, std::uint64_t size, findings& found, lump (&lumps)[lu
         return damaged(found, "version ", std::int64_t{found.version},
                        ", neither 46 (Q3A) nor 47 (RTCW, ET)");
     }
-    constexpr std::size_t records[lump_count] = {
-        1, shader_size, 1, 1, 1, 1, 1, model_size, brush_size, 1, 1, 1, fog_size, surface_size};
+    constexpr std::size_t records[lump_count] = {1,        shader_size,  1,          1, 1, 1,
+                                                 1,        model_size,   brush_size, 1, 1, 1,
+                                                 fog_size, surface_size, 1,          1, 1};
     for (int i = 0; i < lump_count; ++i) {
         const std::int32_t offset = little_endian(header + 8 + std::ptrdiff_t{8} * i);
         const std::int32_t length = little_endian(header + 12 + std::ptrdiff_t{8} * i);
@@ -77,7 +78,7 @@ bool read_header(int file, std::uint64_t size, findings& found, lump (&lumps)[lu
                            lumps[i].offset + lumps[i].length, ", past the end of the file (", size,
                            " bytes)");
         }
-        if (i < 14 && lumps[i].length % records[i] != 0) {
+        if (lumps[i].length % records[i] != 0) {
             return damaged(found, "lump ", number(i), " (", lump_names[i], ") is ", lumps[i].length,
                            " bytes, not a whole number of ", number{records[i]}, "-byte records");
         }
