@@ -19,8 +19,9 @@ namespace {
 std::string little_endian(std::int64_t value)
 {
     std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         bytes[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+    }
     return bytes;
 }
 
@@ -48,10 +49,12 @@ std::string map_of(const map_parts& parts)
     lumps[1] = parts.shaders;
     lumps[7] = std::string(40 * parts.models, '\0');
     lumps[8] = std::string(12 * parts.brushes, '\0');
-    for (const std::int32_t brush : parts.fog_brushes)
+    for (const std::int32_t brush : parts.fog_brushes) {
         lumps[12] += std::string(64, 'f') + little_endian(brush) + little_endian(0);
-    for (const std::int32_t type : parts.surface_types)
+    }
+    for (const std::int32_t type : parts.surface_types) {
         lumps[13] += std::string(8, 's') + little_endian(type) + std::string(92, 's');
+    }
     std::string header = "IBSP" + little_endian(parts.version);
     std::string body;
     for (const std::string& lump : lumps) {
@@ -308,8 +311,9 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
         {{"plain.bsp"}, 2, "", "lumvert-check: the report could not be written\n", "/dev/full"},
 #endif
     };
-    for (const auto& [name, bytes] : maps)
+    for (const auto& [name, bytes] : maps) {
         std::ofstream(utf8_path(name), std::ios::binary) << bytes;
+    }
     fs::create_directory("text");
     const auto before = files();
     for (const check_row& row : rows) {
