@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,9 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/inotify.h>
+#endif
 
 namespace lumvert {
 
@@ -90,5 +94,24 @@ struct redirection {
         close(saved);
     }
 };
+
+#ifndef _WIN32
+// Watches a file or folder, if one is named, for the events of `mask` while it lives.
+struct event_watch {
+    int file = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    event_watch(const std::string& name, std::uint32_t mask)
+    {
+        if (!name.empty()) inotify_add_watch(file, name.c_str(), mask);
+    }
+    event_watch(const event_watch&) = delete;
+    event_watch& operator=(const event_watch&) = delete;
+    ~event_watch() { close(file); }
+    bool seen() const
+    {
+        alignas(inotify_event) char events[4096];
+        return read(file, events, sizeof events) >= 0;
+    }
+};
+#endif
 
 }  // namespace lumvert

@@ -13,7 +13,6 @@
 #include <tuple>
 #include <unistd.h>
 #ifndef _WIN32
-#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <thread>
@@ -214,11 +213,9 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         if (row.target) expected["./" + row.arguments.back()] = *row.target;
 #ifndef _WIN32
         // The source is never opened for writing, not even to be refused (but by the shell's >>).
-        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         const std::string& source = row.arguments[row.arguments.size() == 3 ? 1 : 0];
-        if (fs::is_regular_file(source) && source != row.output) {
-            inotify_add_watch(watch, source.c_str(), IN_CLOSE_WRITE);
-        }
+        const event_watch watch(fs::is_regular_file(source) && source != row.output ? source : "",
+                                IN_CLOSE_WRITE);
 #endif
         EXPECT_EQ(run_as_started(row, folder.console), row.status);
         if (row.output.empty()) {
@@ -226,9 +223,7 @@ TEST(RunLumvert, PrintsExactlyAndSparesTheMaps)
         }
         EXPECT_EQ(files(), expected);
 #ifndef _WIN32
-        alignas(inotify_event) char events[4096];
-        EXPECT_LT(read(watch, events, sizeof events), 0);
-        close(watch);
+        EXPECT_FALSE(watch.seen());
 #endif
     }
 #ifdef _WIN32
