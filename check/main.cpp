@@ -8,5 +8,5 @@ int main(int argc, char** argv)
 #endif
 {
     const int skipped = argc > 0 ? 1 : 0;
-    return lumvert::run_check(argc - skipped, argv + skipped);
+    return lumvert::run_check(argc - skipped, const_cast<lumvert::file_name*>(argv + skipped));
 }

@@ -1,8 +1,5 @@
 #include "check/map_check.hpp"
 
-#include "check/text.hpp"
-#include "frontend/files.hpp"
-
 #include <cstdlib>
 #include <cstring>
 
@@ -10,344 +7,324 @@ namespace lumvert {
 
 namespace {
 
-constexpr std::size_t header_size = 144;
-constexpr int lump_count = 17;
-constexpr const char* lump_names[lump_count] = {
-    "entities",    "shaders",  "planes",    "nodes",      "leafs",     "leafsurfaces",
-    "leafbrushes", "models",   "brushes",   "brushsides", "drawverts", "drawindexes",
-    "fogs",        "surfaces", "lightmaps", "lightgrid",  "visibility"};
-enum lump_index {
-    entities_lump = 0,
-    shaders_lump = 1,
-    models_lump = 7,
-    brushes_lump = 8,
-    fogs_lump = 12,
-    surfaces_lump = 13
+constexpr std::size_t most_pairs = 64;      // MAX_SPAWN_VARS in every game
+constexpr std::uint64_t spawn_array = 128;  // the spawn points a server collects
+
+// What one block says, as the target reads its keys.
+struct block_keys {
+    std::size_t chars;
+    std::size_t pairs;
+    bool world;  // the first "classname" key says worldspawn
+    bool world_seen;
+    bool filtered;
+    bool q3a_filtered;
+    // Which game-type keys were met already: only the first of each counts.
+    unsigned seen;
 };
-// The record sizes of the lumps the check reads.
-constexpr std::size_t shader_size = 72, model_size = 40, brush_size = 12, fog_size = 72,
-                      surface_size = 104;
 
-std::int32_t little_endian(const char* bytes)
+bool cannot_read(text_builder& why)
 {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[i]);
-    return static_cast<std::int32_t>(value);
-}
-
-// Says why the map is damaged or unreadable, in `found.error`, and fails.
-template <typename... pieces> bool damaged(findings& found, pieces... said)
-{
-    text_builder text = start_text(found.error, sizeof found.error);
-    (append(text, said), ...);
+    append(why, "cannot be read");
     return false;
 }
 
-using number = std::uint64_t;
-
-// The header's directory, each lump within the file and, where the check reads its records, a
-// whole number of them.
-bool read_header(int file, std::uint64_t size, findings& found, lump (&lumps)[lump_count])
+bool key_is(const game_row& row, const token& key, const char* name)
 {
-    char header[header_size];
-    if (size < header_size) {
-        return damaged(found, "shorter (", number{size}, " bytes) than the 144-byte header");
-    }
-    if (!read_at(file, 0, header, header_size)) return damaged(found, "cannot be read");
-    if (std::memcmp(header, "IBSP", 4) != 0) {
-        return damaged(found, "no BSP map: it does not begin with IBSP");
-    }
-    found.version = little_endian(header + 4);
-    if (found.version != 46 && found.version != 47) {
-        return damaged(found, "version ", std::int64_t{found.version},
-                       ", neither 46 (Q3A) nor 47 (RTCW, ET)");
-    }
-    constexpr std::size_t records[lump_count] = {1,        shader_size,  1,          1, 1, 1,
-                                                 1,        model_size,   brush_size, 1, 1, 1,
-                                                 fog_size, surface_size, 1,          1, 1};
-    for (int i = 0; i < lump_count; ++i) {
-        const std::int32_t offset = little_endian(header + 8 + std::ptrdiff_t{8} * i);
-        const std::int32_t length = little_endian(header + 12 + std::ptrdiff_t{8} * i);
-        if (offset < 0 || length < 0) {
-            return damaged(found, "lump ", number(i), " (", lump_names[i],
-                           ") has a negative offset or length");
-        }
-        lumps[i] = {static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(length)};
-        if (lumps[i].offset + lumps[i].length > size) {
-            return damaged(found, "lump ", number(i), " (", lump_names[i], ") ends at byte ",
-                           lumps[i].offset + lumps[i].length, ", past the end of the file (", size,
-                           " bytes)");
-        }
-        if (lumps[i].length % records[i] != 0) {
-            return damaged(found, "lump ", number(i), " (", lump_names[i], ") is ", lumps[i].length,
-                           " bytes, not a whole number of ", number{records[i]}, "-byte records");
-        }
-    }
-    return true;
+    return row.keys_ignore_case ? same_ignoring_case(key.text, name)
+                                : std::strcmp(key.text, name) == 0;
 }
 
-// Hands each record of a lump to `take`, a block at a time; false on a read error.
-template <typename taker>
-bool each_record(int file, const lump& where, std::size_t record, findings& found, taker take)
+// Takes one pair into what the block says, as G_SpawnString and G_ParseField read it: the first
+// key of a name for the world's classname and the game-type keys, the last for the classname.
+void take_pair(const game_row& row, const token& key, const token& value, block_keys& keys,
+               token& classname)
 {
-    const std::size_t most = sizeof found.block / record * record;
-    for (std::uint64_t done = 0; done < where.length;) {
-        const std::size_t count =
-            where.length - done < most ? static_cast<std::size_t>(where.length - done) : most;
-        if (!read_at(file, where.offset + done, found.block, count)) {
-            return damaged(found, "cannot be read");
-        }
-        for (std::size_t at = 0; at < count; at += record) take(found.block + at);
-        done += count;
+    keys.chars += key.length + 1 + value.length + 1;
+    ++keys.pairs;
+    if (same_ignoring_case(key.text, "classname")) std::memcpy(&classname, &value, sizeof value);
+    if (!keys.world_seen && key_is(row, key, "classname")) {
+        keys.world_seen = true;
+        keys.world = same_ignoring_case(value.text, "worldspawn");
     }
-    return true;
+    const bool set = std::atoi(value.text) != 0;
+    const game_type_filter& filter = row.filter;
+    const struct {
+        const char* name;
+        bool read;
+        bool frees;
+    } filters[] = {
+        {"notteam", filter.notteam, set},
+        {"notfree", filter.notfree, set},
+        {"notsingle", filter.notsingle, set},
+        {"notq3a", filter.notq3a, set},
+        {"gametype", filter.gametype != nullptr,
+         filter.gametype != nullptr && std::strstr(value.text, filter.gametype) == nullptr}};
+    for (unsigned i = 0; i < sizeof filters / sizeof *filters; ++i) {
+        if ((keys.seen >> i & 1U) != 0 || !filters[i].read || !key_is(row, key, filters[i].name)) {
+            continue;
+        }
+        keys.seen |= 1U << i;
+        keys.filtered = keys.filtered || filters[i].frees;
+    }
+    // Only Q3A reads these, in any case.
+    keys.q3a_filtered = keys.q3a_filtered || same_ignoring_case(key.text, "gametype") ||
+                        (same_ignoring_case(key.text, "notq3a") && set);
 }
 
-// The entity lump as the engines' parser reads it, a byte at a time, through the block.
-struct text_reader {
-    int file;
-    std::uint64_t next;  // the file's offset of the next block
-    std::uint64_t end;
-    findings& found;
-    std::size_t at = 0;
-    std::size_t filled = 0;
-    bool failed = false;
-};
-
-// The byte `ahead` of the next, or -1 at the end of the lump.
-int peek(text_reader& text, std::size_t ahead)
+int compare(const findings& found, const kind_count& kind, const token& name)
 {
-    if (text.filled - text.at <= ahead) {
-        std::memmove(text.found.block, text.found.block + text.at, text.filled - text.at);
-        text.filled -= text.at;
-        text.at = 0;
-        const std::uint64_t room = sizeof text.found.block - text.filled;
-        const auto count =
-            static_cast<std::size_t>(text.end - text.next < room ? text.end - text.next : room);
-        if (count > 0 && !read_at(text.file, text.next, text.found.block + text.filled, count)) {
-            text.failed = true;
-            text.next = text.end;
+    const std::size_t shorter = kind.length < name.length ? kind.length : name.length;
+    const int order = std::memcmp(found.names + kind.name, name.text, shorter);
+    if (order != 0) return order;
+    return kind.length < name.length ? -1 : kind.length > name.length ? 1 : 0;
+}
+
+// Counts one more entity of a class without a spawn function: a binary search of the kinds by
+// name, so that no choice of names makes a map slower than another of its size.
+void count_unknown(findings& found, check_workspace& room, const token& classname)
+{
+    ++found.unknown;
+    std::size_t low = 0;
+    std::size_t high = found.kinds;
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        kind_count& kind = found.listed[room.sorted[middle]];
+        const int order = compare(found, kind, classname);
+        if (order == 0) {
+            ++kind.count;
+            return;
+        }
+        if (order < 0) {
+            low = middle + 1;
         }
         else {
-            text.next += count;
-            text.filled += count;
+            high = middle;
         }
     }
-    return text.filled - text.at > ahead
-               ? static_cast<unsigned char>(text.found.block[text.at + ahead])
-               : -1;
+    std::size_t used = 0;
+    if (found.kinds > 0) {
+        const kind_count& last = found.listed[found.kinds - 1];
+        used = last.name + last.length;
+    }
+    if (found.kinds == listed_kinds || kind_names_room - used < classname.length) {
+        ++found.unlisted;
+        return;
+    }
+    std::memcpy(found.names + used, classname.text, classname.length);
+    found.listed[found.kinds] = {static_cast<std::uint32_t>(used),
+                                 static_cast<std::uint32_t>(classname.length), 1};
+    std::memmove(room.sorted + low + 1, room.sorted + low,
+                 (found.kinds - low) * sizeof *room.sorted);
+    room.sorted[low] = static_cast<std::uint16_t>(found.kinds++);
 }
 
-std::uint64_t offset_of(const text_reader& text) { return text.next - (text.filled - text.at); }
-
-struct token {
-    char text[token_size];
-    std::size_t length;
-};
-
-// Takes the next token: white space is any byte up to 32; // and /* */ comments are skipped; a
-// quoted token runs to the next quote, any other to white space; a NUL outside quotes ends the
-// text. False at the end of the text.
-bool next_token(text_reader& text, token& taken)
+// What the target makes of a block after the world, once it is read whole.
+void take_block(findings& found, check_workspace& room, const block_keys& keys)
 {
-    taken.length = 0;
-    taken.text[0] = '\0';
-    int c = peek(text, 0);
+    const game_row& row = row_of(found.target);
+    const token& classname = room.classname;
+    if (keys.filtered) {
+        ++found.filtered;
+        return;
+    }
+    found.q3a_filtered += keys.q3a_filtered ? 1 : 0;
+    for (std::size_t i = 0; i < different_thing_count; ++i) {
+        if (std::strcmp(classname.text, different_things[i].classname) == 0) ++found.different[i];
+    }
+    // A world that is not first stops the map before; it is no entity that fails to appear.
+    if (found.world != world_block::found && std::strcmp(classname.text, "worldspawn") == 0) {
+        return;
+    }
+    if (!spawns(row, classname.text)) {
+        count_unknown(found, room, classname);
+        return;
+    }
+    if (row.stopping_class != nullptr && std::strcmp(classname.text, row.stopping_class) == 0) {
+        ++found.stopping_entities;
+    }
+    found.items += is_item(row, classname.text) ? 1 : 0;
+    if (holds(row.freed_at_once, classname.text)) return;
+    ++found.in_use;
+    found.spawn_points += holds(row.spawn_points, classname.text) ? 1 : 0;
+}
+
+// Reads the blocks as the target's parser does, up to the end or the first it refuses.
+bool read_entities(int file, const lump& text, findings& found, check_workspace& room)
+{
+    const game_row& row = row_of(found.target);
+    entity_reader& reader = room.entities;
+    start_entities(reader, file, text, row.string_in_string);
+    found.world = world_block::missing;
     for (;;) {
-        while (c > 0 && c <= ' ') {
-            ++text.at;
-            c = peek(text, 0);
-        }
-        if (c <= 0) return false;
-        if (c != '/' || (peek(text, 1) != '/' && peek(text, 1) != '*')) break;
-        const bool line = peek(text, 1) == '/';
-        text.at += 2;
-        while ((c = peek(text, 0)) > 0 && (line ? c != '\n' : c != '*' || peek(text, 1) != '/')) {
-            ++text.at;
-        }
-        if (!line && c > 0) {
-            text.at += 2;
-            c = peek(text, 0);
-        }
-    }
-    const bool quoted = c == '"';
-    if (quoted) {
-        ++text.at;
-        c = peek(text, 0);
-    }
-    while (quoted ? c > 0 && c != '"' : c > ' ') {
-        if (taken.length < token_size - 1) taken.text[taken.length++] = static_cast<char>(c);
-        ++text.at;
-        c = peek(text, 0);
-    }
-    // The closing quote, or the NUL that ends a quoted token early.
-    if (quoted && c >= 0) ++text.at;
-    taken.text[taken.length] = '\0';
-    return true;
-}
-
-// Counts one more entity of a classname that the target does not spawn.
-bool count_unknown(findings& found, const char* classname)
-{
-    std::uint32_t hash = 2166136261U;
-    for (const char* c = classname; *c != '\0'; ++c) {
-        hash = (hash ^ static_cast<unsigned char>(*c)) * 16777619U;
-    }
-    constexpr std::size_t slots = sizeof found.slots / sizeof *found.slots;
-    for (std::size_t slot = hash % slots;; slot = (slot + 1) % slots) {
-        if (found.slots[slot] == 0) {
-            if (found.kinds == most_kinds) {
-                return damaged(found, "more than ", number{most_kinds},
-                               " kinds of entity that will not appear");
-            }
-            unknown_kind& kind = found.unknown_kinds[found.kinds];
-            std::memcpy(kind.classname, classname, std::strlen(classname) + 1);
-            kind.count = 0;
-            found.slots[slot] = static_cast<std::uint16_t>(++found.kinds);
-        }
-        unknown_kind& kind = found.unknown_kinds[found.slots[slot] - 1];
-        if (std::strcmp(kind.classname, classname) == 0) {
-            ++kind.count;
-            ++found.unknown;
+        block_keys keys{};
+        room.classname.length = 0;
+        room.classname.text[0] = '\0';
+        refusal refused = refusal::none;
+        const block_outcome outcome =
+            read_entity(reader, refused, [&](const token& key, const token& value) {
+                take_pair(row, key, value, keys, room.classname);
+            });
+        if (outcome == block_outcome::failed) return false;
+        if (outcome == block_outcome::end) return true;
+        if (outcome == block_outcome::refused) {
+            found.refused = refused;
+            found.refused_block = reader.blocks + 1;
+            found.refused_at = reader.block_start;
+            found.refused_length =
+                reader.key.length < shown_token ? reader.key.length : shown_token;
+            std::memcpy(found.refused_token, reader.key.text, found.refused_length);
             return true;
         }
-    }
-}
-
-// What the target makes of a block once it is read whole.
-bool take_block(findings& found, std::size_t chars, bool notteam, bool gametype)
-{
-    const char* classname = found.classname;
-    if (chars > entity_char_limit(found.target)) ++found.long_entities;
-    if (found.entities++ == 0) {
-        found.first_not_worldspawn = !same_ignoring_case(classname, "worldspawn");
-        return true;
-    }
-    found.notteam += notteam ? 1 : 0;
-    found.gametype += gametype ? 1 : 0;
-    for (std::size_t i = 0; i < different_thing_count; ++i) {
-        if (std::strcmp(classname, different_things[i].classname) == 0) ++found.different[i];
-    }
-    return spawns(found.target, classname) || count_unknown(found, classname);
-}
-
-// Whether a key is `name` as the target reads keys: Q3A ignoring the case of letters.
-bool key_is(const findings& found, const token& key, const char* name)
-{
-    return found.target == game::q3a ? same_ignoring_case(key.text, name)
-                                     : std::strcmp(key.text, name) == 0;
-}
-
-// Reads the blocks of the entity lump: {, then keys and values in pairs, then }.
-bool read_entities(int file, const lump& text_lump, findings& found)
-{
-    text_reader text{file, text_lump.offset, text_lump.offset + text_lump.length, found};
-    token key;
-    token value;
-    for (;;) {
-        const std::uint64_t start = offset_of(text);
-        if (!next_token(text, key)) break;
-        if (key.text[0] != '{') {
-            return damaged(found, "entity block ", found.entities + 1, " (byte ", start, "): \"",
-                           shown_bytes{key.text, key.length < 40 ? key.length : 40},
-                           "\" where a block must start");
+        ++found.entities;
+        found.long_entities += keys.chars > row.entity_chars ? 1 : 0;
+        found.crowded_entities += keys.pairs > most_pairs ? 1 : 0;
+        if (found.entities == 1) {
+            found.world = keys.world ? world_block::found : world_block::other;
         }
-        std::size_t chars = 0;
-        bool notteam = false;
-        bool gametype = false;
-        found.classname[0] = '\0';
-        while (next_token(text, key) && key.text[0] != '}') {
-            if (!next_token(text, value)) break;
-            if (value.text[0] == '}') {
-                return damaged(found, "entity block ", found.entities + 1, " (byte ", start,
-                               "): a closing brace where a value must be");
+        else {
+            take_block(found, room, keys);
+        }
+    }
+}
+
+bool read_flags(int file, const lump& shaders, findings& found, lump_block& block)
+{
+    const game_row& from = row_of(found.from);
+    const game_row& target = row_of(found.target);
+    return each_record(
+        file, shaders, lump_kinds[shaders_lump].record, block, [&](const char* record) {
+            std::uint32_t changed[2] = {0, 0};
+            for (int kind = 0; kind < 2; ++kind) {
+                const bool content = kind == 1;
+                const auto flags =
+                    static_cast<std::uint32_t>(little_endian(record + (content ? 68 : 64)));
+                for (int bit = 0; bit < 32; ++bit) {
+                    if ((flags >> bit & 1U) == 0) continue;
+                    const char* was = content ? from.contents[bit] : from.surfaces[bit];
+                    const char* is = content ? target.contents[bit] : target.surfaces[bit];
+                    if (!same_meaning(was, is)) changed[kind] |= std::uint32_t{1} << bit;
+                }
             }
-            chars += key.length + 1 + value.length + 1;
-            if (same_ignoring_case(key.text, "classname")) {
-                std::memcpy(found.classname, value.text, value.length + 1);
+            const std::uint64_t count = static_cast<std::uint64_t>(__builtin_popcount(changed[0])) +
+                                        static_cast<std::uint64_t>(__builtin_popcount(changed[1]));
+            if (count == 0) return;
+            found.changed_flags += count;
+            if (found.shaders == listed_shaders) {
+                found.unlisted_flags += count;
+                return;
             }
-            notteam = notteam || (key_is(found, key, "notteam") && std::atoi(value.text) != 0);
-            // Only Q3A reads these, in any case.
-            gametype = gametype || same_ignoring_case(key.text, "gametype") ||
-                       (same_ignoring_case(key.text, "notq3a") && std::atoi(value.text) != 0);
-        }
-        if (text.failed) break;
-        if (key.text[0] != '}') {
-            return damaged(found, "entity block ", found.entities + 1, " (byte ", start,
-                           "): the text ends inside it");
-        }
-        if (!take_block(found, chars, notteam, gametype)) return false;
-    }
-    if (text.failed) return damaged(found, "cannot be read");
-    if (found.entities == 0) found.first_not_worldspawn = true;
-    return true;
+            flagged_shader& shader = found.flagged[found.shaders++];
+            const auto end =
+                static_cast<const char*>(std::memchr(record, '\0', sizeof shader.name));
+            shader.length =
+                end != nullptr ? static_cast<std::size_t>(end - record) : sizeof shader.name;
+            std::memcpy(shader.name, record, shader.length);
+            shader.surface = changed[0];
+            shader.content = changed[1];
+        });
 }
 
-}  // namespace
-
-// The first read of every lump the check needs; the shaders' flags are read again to be told.
-bool check_map(int file, std::uint64_t size, bool from_given, bool target_given, findings& found)
+bool read_surfaces(int file, const lump& surfaces, findings& found, lump_block& block)
 {
-    found.entities = found.unknown = found.long_entities = found.bad_surfaces = found.bad_fogs = 0;
-    found.notteam = found.gametype = found.kinds = 0;
-    found.first_not_worldspawn = false;
-    std::memset(found.slots, 0, sizeof found.slots);
-    std::memset(found.different, 0, sizeof found.different);
-    lump lumps[lump_count];
-    if (!read_header(file, size, found, lumps)) return false;
-    if (!from_given) found.from = found.version == 46 ? game::q3a : game::rtcw_mp;
-    if (!target_given) found.target = found.version == 46 ? game::rtcw_mp : game::q3a;
-    found.shaders = lumps[shaders_lump];
-    found.submodels = lumps[models_lump].length / model_size;
-    const std::uint64_t brushes = lumps[brushes_lump].length / brush_size;
-    const std::int32_t last_type = last_surface_type(found.target);
-    const std::int32_t first_brush = first_fog_brush(found.target);
-    const auto ignore = [](const changed_flag&, void*) {};
-    return read_entities(file, lumps[entities_lump], found) &&
-           each_changed_flag(file, found, ignore, nullptr) &&
-           each_record(file, lumps[surfaces_lump], surface_size, found,
+    const std::int32_t last_type = row_of(found.target).last_surface_type;
+    return each_record(file, surfaces, lump_kinds[surfaces_lump].record, block,
                        [&](const char* record) {
                            const std::int32_t type = little_endian(record + 8);
                            if (type < 1 || type > last_type) ++found.bad_surfaces;
-                       }) &&
-           each_record(file, lumps[fogs_lump], fog_size, found, [&](const char* record) {
-               const std::int32_t brush = little_endian(record + 64);
-               if (brush < first_brush ||
-                   (brush >= 0 && static_cast<std::uint64_t>(brush) >= brushes)) {
-                   ++found.bad_fogs;
-               }
-           });
+                       });
 }
 
-bool each_changed_flag(int file, findings& found, flag_taker take, void* context)
+bool read_fogs(int file, const bsp_header& header, findings& found, lump_block& block)
 {
-    found.changed_flags = 0;
-    return each_record(file, found.shaders, shader_size, found, [&](const char* record) {
-        const auto name = static_cast<const char*>(std::memchr(record, '\0', 64));
-        for (int kind = 0; kind < 2; ++kind) {
-            const bool content = kind == 1;
-            const auto flags =
-                static_cast<std::uint32_t>(little_endian(record + (content ? 68 : 64)));
-            for (int bit = 0; bit < 32; ++bit) {
-                if ((flags >> bit & 1U) == 0) continue;
-                const char* from =
-                    content ? content_meaning(found.from, bit) : surface_meaning(found.from, bit);
-                const char* to = content ? content_meaning(found.target, bit)
-                                         : surface_meaning(found.target, bit);
-                if (same_meaning(from, to)) continue;
-                ++found.changed_flags;
-                take({record, name != nullptr ? static_cast<std::size_t>(name - record) : 64,
-                      content, std::uint32_t{1} << bit, from, to},
-                     context);
-            }
-        }
-    });
+    const std::int32_t first_brush = row_of(found.target).first_fog_brush;
+    const std::uint64_t brushes =
+        header.lumps[brushes_lump].length / lump_kinds[brushes_lump].record;
+    return each_record(file, header.lumps[fogs_lump], lump_kinds[fogs_lump].record, block,
+                       [&](const char* record) {
+                           const std::int32_t brush = little_endian(record + 64);
+                           if (brush < first_brush ||
+                               (brush >= 0 && static_cast<std::uint64_t>(brush) >= brushes)) {
+                               ++found.bad_fogs;
+                           }
+                       });
 }
+
+std::uint64_t past(std::uint64_t count, std::uint64_t limit) { return count > limit ? count : 0; }
+
+}  // namespace
+
+bool check_map(int file, std::uint64_t size, const game_choice& games, findings& found,
+               check_workspace& room, text_builder& why)
+{
+    std::memset(&found, 0, sizeof found);
+    bsp_header header{};
+    if (!read_header(file, size, header, why)) return false;
+    found.version = header.version;
+    found.from = games.from_given                ? games.from
+                 : header.version == version_q3a ? game::q3a
+                                                 : game::rtcw_mp;
+    found.target = games.target_given ? games.target : row_of(found.from).default_target;
+    found.submodels = header.lumps[models_lump].length / lump_kinds[models_lump].record;
+    lump_block& block = room.entities.block;
+    if (!read_entities(file, header.lumps[entities_lump], found, room)) return cannot_read(why);
+    if (!read_flags(file, header.lumps[shaders_lump], found, block)) return cannot_read(why);
+    if (!read_surfaces(file, header.lumps[surfaces_lump], found, block)) return cannot_read(why);
+    if (!read_fogs(file, header, found, block)) return cannot_read(why);
+    return true;
+}
+
+const load_rule load_rules[] = {
+    {[](const findings& found) { return row_of(found.target).submodels_message; },
+     [](const findings& found) { return past(found.submodels, row_of(found.target).submodels); },
+     rule_detail::counted, [](const findings&) { return "submodels"; }},
+    {[](const findings&) { return "Bad surfaceType"; },
+     [](const findings& found) { return found.bad_surfaces; }, rule_detail::counted,
+     [](const findings&) { return "surfaces"; }},
+    {[](const findings&) { return "fog brushNumber out of range"; },
+     [](const findings& found) { return found.bad_fogs; }, rule_detail::counted,
+     [](const findings&) { return "fogs"; }},
+    {[](const findings&) { return "SpawnEntities: no entities"; },
+     [](const findings& found) -> std::uint64_t {
+         return found.world == world_block::missing && found.refused == refusal::none ? 1 : 0;
+     },
+     rule_detail::plain, nullptr},
+    {[](const findings&) { return "SP_worldspawn: The first entity isn't 'worldspawn'"; },
+     [](const findings& found) -> std::uint64_t {
+         return found.world == world_block::other ? 1 : 0;
+     },
+     rule_detail::plain, nullptr},
+    {[](const findings& found) { return refusal_message(found.refused); },
+     [](const findings& found) -> std::uint64_t { return found.refused != refusal::none ? 1 : 0; },
+     rule_detail::refused, nullptr},
+    {[](const findings&) { return "G_ParseSpawnVars: MAX_SPAWN_VARS"; },
+     [](const findings& found) { return found.crowded_entities; }, rule_detail::counted,
+     [](const findings&) { return "entities with more than 64 pairs"; }},
+    {[](const findings& found) { return row_of(found.target).entity_chars_message; },
+     [](const findings& found) { return found.long_entities; }, rule_detail::counted,
+     [](const findings&) { return "entities too long"; }},
+    {[](const findings& found) { return row_of(found.target).stopping_message; },
+     [](const findings& found) { return found.stopping_entities; }, rule_detail::counted,
+     [](const findings& found) { return row_of(found.target).stopping_class; }},
+    {[](const findings&) { return "G_Spawn: no free entities"; },
+     [](const findings& found) { return past(found.in_use, row_of(found.target).entity_slots); },
+     rule_detail::counted, [](const findings&) { return "entities in use"; }},
+    {[](const findings&) { return "more than 128 spawn points: the server may crash"; },
+     [](const findings& found) {
+         return row_of(found.target).spawn_array_unbounded ? past(found.spawn_points, spawn_array)
+                                                           : 0;
+     },
+     rule_detail::counted, [](const findings&) { return "spawn points"; }},
+};
+const std::size_t load_rule_count = sizeof load_rules / sizeof *load_rules;
 
 bool loads(const findings& found)
 {
-    return !found.first_not_worldspawn && found.long_entities == 0 && found.bad_surfaces == 0 &&
-           found.bad_fogs == 0 && found.submodels <= submodel_limit(found.target);
+    for (std::size_t i = 0; i < load_rule_count; ++i) {
+        if (load_rules[i].count(found) != 0) return false;
+    }
+    return true;
 }
+
+std::uint64_t absent_entities(const findings& found) { return found.unknown + found.filtered; }
 
 }  // namespace lumvert

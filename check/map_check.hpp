@@ -1,70 +1,113 @@
 #pragma once
 
-#include "check/games.hpp"
+#include "games/games.hpp"
+#include "map/entities.hpp"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace lumvert {
 
-// A token keeps at most this many bytes with its NUL, as in the engines' parser.
-constexpr std::size_t token_size = 1024;
-// Different classnames that will not appear, counted one by one: more than a map can hold
-// entities (1024 in every game).
-constexpr std::size_t most_kinds = 1024;
+// The room for what is listed by name; past it, what is found is still counted.
+constexpr std::size_t listed_kinds = 1024;
+constexpr std::size_t kind_names_room = std::size_t{64} * 1024;
+constexpr std::size_t listed_shaders = 1024;
+constexpr std::size_t shown_token = 64;  // of a token the engine refuses
 
-struct lump {
-    std::uint64_t offset;
-    std::uint64_t length;
-};
-
-struct unknown_kind {
-    char classname[token_size];
+struct kind_count {
+    std::uint32_t name;  // where in `findings::names`
+    std::uint32_t length;
     std::uint64_t count;
 };
 
-// Everything one map's check finds, in fixed room: it holds no more for a larger map.
+// A shader's flag bits whose meaning differs between the two games.
+struct flagged_shader {
+    char name[64];  // not ended by a NUL where it fills them
+    std::size_t length;
+    std::uint32_t surface;
+    std::uint32_t content;
+};
+
+enum class world_block { found, missing, other };
+
+// What one map's check found, in fixed room: it holds no more for a larger map.
 struct findings {
     std::int32_t version;
     game from;
     game target;
-    lump shaders;
-    std::uint64_t entities;
-    std::uint64_t unknown;  // entities, of all kinds
+    std::uint64_t entities;  // blocks read whole, the world's included
+
+    // Entities the target never spawns in its default game type: classes without a spawn
+    // function, counted by kind in the order met (past the room, in `unlisted` alone), and
+    // blocks its game-type keys free first.
+    std::uint64_t unknown;
+    std::uint64_t unlisted;
     std::size_t kinds;
-    unknown_kind unknown_kinds[most_kinds];
-    std::uint16_t slots[2 * most_kinds];  // a hash of kinds + 1, 0 where free
-    bool first_not_worldspawn;
+    kind_count listed[listed_kinds];
+    char names[kind_names_room];
+    std::uint64_t filtered;
+
+    // What the target stops on.
+    world_block world;
+    refusal refused;
+    std::uint64_t refused_block;  // counted from 1
+    std::uint64_t refused_at;     // the block's offset in the lump
+    char refused_token[shown_token];
+    std::size_t refused_length;
+    std::uint64_t crowded_entities;  // more than 64 pairs
     std::uint64_t long_entities;
-    std::uint64_t bad_surfaces;
+    std::uint64_t stopping_entities;
+    std::uint64_t in_use;  // entities that keep their slot
+    std::uint64_t spawn_points;
     std::uint64_t submodels;
+    std::uint64_t bad_surfaces;
     std::uint64_t bad_fogs;
+
+    // What the target makes otherwise of what does appear.
+    std::uint64_t items;
+    std::uint64_t q3a_filtered;  // with a gametype or non-zero notq3a key, which only Q3A reads
+    std::uint64_t different[different_thing_count];
     std::uint64_t changed_flags;
-    std::uint64_t different[different_thing_count];  // entities the target makes another thing
-    std::uint64_t notteam;                           // entities with a non-zero notteam key
-    std::uint64_t gametype;                          // with a gametype or non-zero notq3a key
-    char error[512];                                 // why the map could not be checked
-    char classname[token_size];                      // of the block being read
-    char block[std::size_t{64} * 1024];              // where the lumps are read
+    std::uint64_t unlisted_flags;  // of shaders past the room
+    std::size_t shaders;
+    flagged_shader flagged[listed_shaders];
 };
 
-// Reads the map open as `file`, `size` bytes long, for what `findings.target` makes of it, with
-// `from` and `target` already set where the command line names them (`from_given`,
-// `target_given`). False, with `error` said, where the map is damaged or cannot be read.
-bool check_map(int file, std::uint64_t size, bool from_given, bool target_given, findings& found);
-
-// Calls `take` with each changed flag of each shader record, read again; false on a read error.
-struct changed_flag {
-    const char* shader;  // up to 64 bytes, not ended by a NUL where it fills them
-    std::size_t shader_length;
-    bool content;
-    std::uint32_t bit;
-    const char* from;
-    const char* to;
+// The reader's room, private to the check.
+struct check_workspace {
+    entity_reader entities;
+    token classname;
+    std::uint16_t sorted[listed_kinds];  // `findings::listed` in the order of their names
 };
-using flag_taker = void (*)(const changed_flag& flag, void* context);
-bool each_changed_flag(int file, findings& found, flag_taker take, void* context);
+
+struct game_choice {
+    game from;
+    game target;
+    bool from_given;
+    bool target_given;
+};
+
+// Reads the map open as `file`, `size` bytes long, for what the target makes of it; the games
+// the command line does not name follow the map's version. False, with why in `why`, where the
+// map is damaged or cannot be read.
+bool check_map(int file, std::uint64_t size, const game_choice& games, findings& found,
+               check_workspace& room, text_builder& why);
+
+// Each rule the target stops loading a map on, in the order the engine meets them: the
+// engine's message, and how many things break it (0 where none do).
+// The text report tells after the message what the count counts, or where the text was refused.
+enum class rule_detail { counted, refused, plain };
+struct load_rule {
+    const char* (*message)(const findings& found);
+    std::uint64_t (*count)(const findings& found);
+    rule_detail detail;
+    const char* (*counted)(const findings& found);
+};
+extern const load_rule load_rules[];
+extern const std::size_t load_rule_count;
 
 bool loads(const findings& found);
+// The headline's number.
+std::uint64_t absent_entities(const findings& found);
 
 }  // namespace lumvert

@@ -1,6 +1,6 @@
 #include "check/report.hpp"
 
-#include "check/text.hpp"
+#include "map/text.hpp"
 
 #include <cstring>
 
@@ -10,192 +10,309 @@ namespace {
 
 void out(const char* text) { put(stdout, text); }
 void out(std::uint64_t number) { put(stdout, number); }
-void out_bytes(const char* bytes, std::size_t length) { put_bytes(stdout, bytes, length); }
+void out(shown_bytes shown) { put(stdout, shown); }
 
-// A JSON string of the map's bytes: each byte below 32 or above 126 as \u00XX, so that a name is
-// the same string in every reader. The map's own name keeps its UTF-8.
-void out_json(const char* bytes, std::size_t length, bool keep_utf8 = false)
+void out_json_escape(unsigned char byte, const char* high = "00")
+{
+    const char* hex = "0123456789abcdef";
+    const char coded[] = {'\\', 'u', high[0], high[1], hex[byte >> 4], hex[byte & 15], '\0'};
+    out(coded);
+}
+
+void out_json_kept(const char* bytes, std::size_t length)
+{
+    char piece[2] = {'\0', '\0'};
+    for (std::size_t i = 0; i < length; ++i) {
+        if (bytes[i] == '"' || bytes[i] == '\\') out("\\");
+        piece[0] = bytes[i];
+        out(piece);
+    }
+}
+
+// The map's bytes in a JSON string: each byte outside printable ASCII as \u00XX, so that a name
+// is the same string in every reader.
+void out_json_bytes(shown_bytes shown)
+{
+    for (std::size_t i = 0; i < shown.length; ++i) {
+        const auto byte = static_cast<unsigned char>(shown.bytes[i]);
+        if (byte < 32 || byte > 126) {
+            out_json_escape(byte);
+        }
+        else {
+            out_json_kept(shown.bytes + i, 1);
+        }
+    }
+}
+
+void out_json(shown_bytes shown)
 {
     out("\"");
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        const char* hex = "0123456789abcdef";
-        const char kept[] = {static_cast<char>(byte), '\0'};
-        const char escaped[] = {'\\', static_cast<char>(byte), '\0'};
-        const char coded[] = {'\\', 'u', '0', '0', hex[byte >> 4], hex[byte & 15], '\0'};
-        out(byte == '"' || byte == '\\'                              ? escaped
-            : byte < 32 || byte == 127 || (byte > 127 && !keep_utf8) ? coded
-                                                                     : kept);
+    out_json_bytes(shown);
+    out("\"");
+}
+
+void out_json(const char* text) { out_json(shown_bytes{text, std::strlen(text)}); }
+
+// A file's name: its UTF-8 kept but for controls; each byte that is no UTF-8 as \udcXX, the
+// lone surrogate that Python's surrogateescape turns back into that byte.
+void out_json_name(const char* name)
+{
+    out("\"");
+    const auto* at = reinterpret_cast<const unsigned char*>(name);
+    for (std::size_t left = std::strlen(name); left > 0;) {
+        const std::size_t length = utf8_length(at, left);
+        if (length == 0) {
+            out_json_escape(*at, "dc");
+        }
+        else if (*at < 32 || *at == 127) {
+            out_json_escape(*at);
+        }
+        else if (length == 2 && *at == 0xc2 && at[1] < 0xa0) {
+            out_json_escape(at[1]);
+        }
+        else {
+            out_json_kept(reinterpret_cast<const char*>(at), length);
+        }
+        const std::size_t taken = length == 0 ? 1 : length;
+        at += taken;
+        left -= taken;
     }
     out("\"");
 }
 
-void out_json(const char* text)
-{
-    text != nullptr ? out_json(text, std::strlen(text)) : out("null");
-}
-
-void out_json_flag(const changed_flag& flag, void* context)
-{
-    bool& first = *static_cast<bool*>(context);
-    out(first ? "{\"shader\":" : ",{\"shader\":");
-    first = false;
-    out_json(flag.shader, flag.shader_length);
-    out(flag.content ? ",\"kind\":\"content\",\"bit\":" : ",\"kind\":\"surface\",\"bit\":");
-    out(std::uint64_t{flag.bit});
-    out(",\"from\":");
-    out_json(flag.from);
-    out(",\"to\":");
-    out_json(flag.to);
-    out("}");
-}
-
-// A field's name and number, after a comma.
-void out_field(const char* name, std::uint64_t number)
+// A field's name, after a comma.
+void out_name(const char* name)
 {
     out(",\"");
     out(name);
     out("\":");
+}
+
+void out_field(const char* name, std::uint64_t number)
+{
+    out_name(name);
     out(number);
 }
 
 void out_field(const char* name, bool holds)
 {
-    out(",\"");
-    out(name);
-    out(holds ? "\":true" : "\":false");
+    out_name(name);
+    out(holds ? "true" : "false");
 }
 
-bool report_json(const char* map, int file, findings& found)
+shown_bytes kind_name(const findings& found, const kind_count& kind)
+{
+    return {found.names + kind.name, kind.length};
+}
+
+shown_bytes refused_token(const findings& found)
+{
+    return {found.refused_token, found.refused_length};
+}
+
+// Calls `take` with each changed bit of each listed shader: surface bits first.
+template <typename taker> void each_changed_flag(const findings& found, taker take)
+{
+    for (std::size_t i = 0; i < found.shaders; ++i) {
+        const flagged_shader& shader = found.flagged[i];
+        for (int kind = 0; kind < 2; ++kind) {
+            const bool content = kind == 1;
+            const std::uint32_t bits = content ? shader.content : shader.surface;
+            for (int bit = 0; bit < 32; ++bit) {
+                if ((bits >> bit & 1U) != 0) take(shader, content, bit);
+            }
+        }
+    }
+}
+
+// Whether the rule's message names the token the engine found, between its two pieces.
+bool names_token(const findings& found, const load_rule& rule)
+{
+    return rule.detail == rule_detail::refused && found.refused == refusal::found_when_expecting;
+}
+
+const char* meaning(game which, bool content, int bit)
+{
+    const game_row& row = row_of(which);
+    return content ? row.contents[bit] : row.surfaces[bit];
+}
+
+void report_json(const char* map, const findings& found)
 {
     out("{\"map\":");
-    out_json(map, std::strlen(map), true);
+    out_json_name(map);
     out_field("version", static_cast<std::uint64_t>(found.version));
-    out(",\"from\":");
-    out_json(game_name(found.from));
-    out(",\"for\":");
-    out_json(game_name(found.target));
+    out_name("from");
+    out_json(row_of(found.from).name);
+    out_name("for");
+    out_json(row_of(found.target).name);
     out_field("loads", loads(found));
-    out_field("entities", found.entities);
-    out(",\"unknown_entities\":{");
-    for (std::size_t i = 0; i < found.kinds; ++i) {
-        if (i > 0) out(",");
-        out_json(found.unknown_kinds[i].classname);
-        out(":");
-        out(found.unknown_kinds[i].count);
+    out_name("load_errors");
+    const char* separator = "[";
+    for (std::size_t i = 0; i < load_rule_count; ++i) {
+        const load_rule& rule = load_rules[i];
+        if (rule.count(found) == 0) continue;
+        out(separator);
+        separator = ",";
+        out("\"");
+        out_json_bytes(shown_bytes{rule.message(found), std::strlen(rule.message(found))});
+        if (names_token(found, rule)) {
+            out_json_bytes(refused_token(found));
+            out(found_after);
+        }
+        out("\"");
     }
-    out("}");
-    out_field("first_not_worldspawn", found.first_not_worldspawn);
+    out(*separator == '[' ? "[]" : "]");
+    out_field("entities", found.entities);
+    out_field("absent_entities", absent_entities(found));
+    out_name("unknown_entities");
+    separator = "{";
+    for (std::size_t i = 0; i < found.kinds; ++i) {
+        out(separator);
+        separator = ",";
+        out_json(kind_name(found, found.listed[i]));
+        out(":");
+        out(found.listed[i].count);
+    }
+    out(*separator == '{' ? "{}" : "}");
+    out_field("unlisted_unknown_entities", found.unlisted);
+    out_field("first_not_worldspawn", found.world != world_block::found);
     out_field("long_entities", found.long_entities);
     out_field("bad_surfaces", found.bad_surfaces);
     out_field("submodels", found.submodels);
-    out_field("submodel_limit", submodel_limit(found.target));
+    out_field("submodel_limit", row_of(found.target).submodels);
     out_field("bad_fogs", found.bad_fogs);
-    out(",\"changed_flags\":[");
-    bool first = true;
-    const bool read = each_changed_flag(file, found, out_json_flag, &first);
-    out("]");
-    if (!read) {
-        out(",\"error\":");
-        out_json(found.error);
-    }
+    out_name("changed_flags");
+    separator = "[";
+    each_changed_flag(found, [&](const flagged_shader& shader, bool content, int bit) {
+        out(separator);
+        separator = ",";
+        out("{\"shader\":");
+        out_json(shown_bytes{shader.name, shader.length});
+        out(content ? ",\"kind\":\"content\"" : ",\"kind\":\"surface\"");
+        out_field("bit", std::uint64_t{1} << bit);
+        const char* const names[] = {meaning(found.from, content, bit),
+                                     meaning(found.target, content, bit)};
+        for (int i = 0; i < 2; ++i) {
+            out_name(i == 0 ? "from" : "to");
+            names[i] != nullptr ? out_json(names[i]) : out("null");
+        }
+        out("}");
+    });
+    out(*separator == '[' ? "[]" : "]");
+    out_field("unlisted_changed_flags", found.unlisted_flags);
     out("}\n");
-    return read;
 }
 
 // Why the target stops loading the map, in the engine's words.
 void out_load_failures(const findings& found)
 {
     const char* separator = ": ";
-    const auto reason = [&](bool holds, const char* message, std::uint64_t count,
-                            const char* what) {
-        if (!holds) return;
+    for (std::size_t i = 0; i < load_rule_count; ++i) {
+        const load_rule& rule = load_rules[i];
+        const std::uint64_t count = rule.count(found);
+        if (count == 0) continue;
         out(separator);
+        separator = ", ";
         out("\"");
-        out(message);
+        out(rule.message(found));
+        if (names_token(found, rule)) {
+            out(refused_token(found));
+            out(found_after);
+        }
         out("\"");
-        if (what != nullptr) {
+        if (rule.detail == rule_detail::counted) {
             out(" (");
             out(count);
-            out(what);
+            out(" ");
+            out(rule.counted(found));
             out(")");
         }
-        separator = ", ";
-    };
-    reason(found.first_not_worldspawn && found.entities == 0, "SpawnEntities: no entities", 0,
-           nullptr);
-    reason(found.first_not_worldspawn && found.entities > 0,
-           "SP_worldspawn: The first entity isn't 'worldspawn'", 0, nullptr);
-    reason(found.long_entities > 0, entity_chars_message(found.target), found.long_entities,
-           " entities too long");
-    reason(found.submodels > submodel_limit(found.target), submodels_message(found.target),
-           found.submodels, " submodels");
-    reason(found.bad_surfaces > 0, "Bad surfaceType", found.bad_surfaces, " surfaces");
-    reason(found.bad_fogs > 0, "fog brushNumber out of range", found.bad_fogs, " fogs");
+        else if (rule.detail == rule_detail::refused) {
+            out(" (entity block ");
+            out(found.refused_block);
+            out(", byte ");
+            out(found.refused_at);
+            out(")");
+        }
+    }
 }
 
-void out_text_flag(const changed_flag& flag, void* context)
+void out_flags(const findings& found)
 {
-    const char*& shader = *static_cast<const char**>(context);
-    if (shader != flag.shader) {
-        out(shader == nullptr ? "  flags read otherwise:\n    " : "\n    ");
-        out_bytes(flag.shader, flag.shader_length);
-        out(": ");
-        shader = flag.shader;
+    const flagged_shader* last = nullptr;
+    each_changed_flag(found, [&](const flagged_shader& shader, bool content, int bit) {
+        if (last != &shader) {
+            out(last == nullptr ? "  flags read otherwise:\n    " : "\n    ");
+            out(shown_bytes{shader.name, shader.length});
+            out(": ");
+            last = &shader;
+        }
+        else {
+            out("; ");
+        }
+        out(content ? "content " : "surface ");
+        const char* from = meaning(found.from, content, bit);
+        if (from != nullptr) {
+            out(from);
+        }
+        else {
+            out("bit ");
+            out(std::uint64_t{1} << bit);
+        }
+        const char* to = meaning(found.target, content, bit);
+        out(" is ");
+        out(to != nullptr ? to : "nothing");
+    });
+    if (found.unlisted_flags > 0) {
+        out(last == nullptr ? "  flags read otherwise:\n    " : "\n    ");
+        out("and ");
+        out(found.unlisted_flags);
+        out(" more of shaders not listed");
     }
-    else {
-        out("; ");
-    }
-    out(flag.content ? "content " : "surface ");
-    if (flag.from != nullptr) {
-        out(flag.from);
-    }
-    else {
-        out("bit ");
-        out(std::uint64_t{flag.bit});
-    }
-    out(" is ");
-    out(flag.to != nullptr ? flag.to : "nothing");
+    if (found.changed_flags > 0) out("\n");
 }
 
-// The map's name without its folder and its .bsp ending, and another ending.
+// The map's name without its folder and its .bsp ending, then another ending.
 void out_beside(const char* map, const char* ending)
 {
     const char* base = map;
     for (const char* c = map; *c != '\0'; ++c) {
         if (*c == '/' || *c == '\\') base = c + 1;
     }
-    std::size_t length = std::strlen(base);
-    if (length >= 4 && same_ignoring_case(base + length - 4, ".bsp")) length -= 4;
-    out_bytes(base, length);
+    put_name(stdout, base, without_bsp(base, std::strlen(base)));
     out(ending);
 }
 
 void out_bot_files(const char* map, game target, unsigned bot_files)
 {
     out("  note: bot files beside the map:");
-    const char* const endings[] = {".aas", "_b0.aas", "_b1.aas"};
-    for (unsigned i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < bot_file_count; ++i) {
         if ((bot_files >> i & 1U) == 0) continue;
         out(" ");
-        out_beside(map, endings[i]);
+        out_beside(map, bot_file_endings[i]);
     }
+    const game_row& row = row_of(target);
     out("; ");
-    out(game_title(target));
+    out(row.title);
     out(" loads ");
-    if (target == game::q3a) {
-        out_beside(map, ".aas");
+    const char* separator = "";
+    for (std::size_t i = 0; i < bot_file_count; ++i) {
+        if ((row.bot_files >> i & 1U) == 0) continue;
+        out(separator);
+        out_beside(map, bot_file_endings[i]);
+        separator = " and ";
     }
-    else if (target == game::et) {
-        out("none");
-    }
-    else {
-        out_beside(map, "_b0.aas");
-        out(" and ");
-        out_beside(map, "_b1.aas");
-        out(" (AAS version 8)");
-    }
+    out(row.bot_files == 0 ? "none" : row.bot_files_note);
     out(". Any change to the map's bytes, its version too, makes them out of date.\n");
+}
+
+void out_note(std::uint64_t count, const char* const* pieces, std::size_t piece_count)
+{
+    out("  note: ");
+    out(count);
+    for (std::size_t i = 0; i < piece_count; ++i) out(pieces[i]);
+    out("\n");
 }
 
 // What the target makes otherwise of what does appear.
@@ -203,6 +320,7 @@ void out_notes(const findings& found)
 {
     const auto target = static_cast<std::size_t>(found.target);
     const auto from = static_cast<std::size_t>(found.from);
+    const game_row& target_row = row_of(found.target);
     for (std::size_t i = 0; i < different_thing_count; ++i) {
         const spawned_thing& thing = different_things[i];
         if (found.different[i] == 0 || thing.in[target] == nullptr || thing.in[from] == nullptr ||
@@ -212,82 +330,79 @@ void out_notes(const findings& found)
         out("  note: ");
         out(thing.classname);
         out(" (");
-        out(found.different[i]);
-        const char* const pieces[] = {") in ", game_title(found.target), ": ", thing.in[target],
-                                      " (in ", game_title(found.from),   ": ", thing.in[from],
-                                      ")\n"};
-        for (const char* piece : pieces) out(piece);
+        const char* const pieces[] = {") in ", target_row.title,         ": ", thing.in[target],
+                                      " (in ", row_of(found.from).title, ": ", thing.in[from],
+                                      ")"};
+        out_note(found.different[i], pieces, sizeof pieces / sizeof *pieces);
     }
-    // RTCW multiplayer's game types are all team games, and ET drops notteam entities always.
-    const auto always = [](game which) { return which == game::rtcw_mp || which == game::et; };
-    if (found.notteam > 0 && always(found.target) != always(found.from)) {
-        out("  note: ");
-        out(found.notteam);
-        out(always(found.target) ? " entities with \"notteam\" never appear in "
-                                 : " entities with \"notteam\" appear outside team game types in ");
-        out(game_title(found.target));
-        out("\n");
+    if (found.items > 0 && target_row.items_note != nullptr) {
+        const char* const pieces[] = {" ", target_row.items_note};
+        out_note(found.items, pieces, 2);
     }
-    if (found.gametype > 0 && (found.target == game::q3a) != (found.from == game::q3a)) {
-        out("  note: ");
-        out(found.gametype);
-        out(found.target == game::q3a
-                ? " entities with \"gametype\" or \"notq3a\" appear only where those keys allow in "
-                : " entities with \"gametype\" or \"notq3a\" appear in every game type of ");
-        out(game_title(found.target));
-        out("\n");
+    if (found.q3a_filtered > 0 && found.from == game::q3a && found.target != game::q3a) {
+        const char* const pieces[] = {
+            " entities with \"gametype\" or \"notq3a\" appear in every game type of ",
+            target_row.title};
+        out_note(found.q3a_filtered, pieces, 2);
     }
 }
 
-bool report_text(const char* map, int file, findings& found, unsigned bot_files)
+void report_text(const char* map, const findings& found, unsigned bot_files)
 {
-    out_bytes(map, std::strlen(map));
+    put_name(stdout, map, std::strlen(map));
     out(loads(found) ? ": will load in " : ": will not load in ");
-    out(game_title(found.target));
+    out(row_of(found.target).title);
     out_load_failures(found);
     out("; ");
-    out(found.unknown);
+    out(absent_entities(found));
     out(" of ");
     out(found.entities);
     out(" entities will not appear\n  read as ");
-    out(game_title(found.from));
+    out(row_of(found.from).title);
     out(" (version ");
     out(static_cast<std::uint64_t>(found.version));
     out(")\n");
     for (std::size_t i = 0; i < found.kinds; ++i) {
-        out(i == 0 ? "  will not appear: " : ", ");
-        const char* classname = found.unknown_kinds[i].classname;
-        *classname != '\0' ? out_bytes(classname, std::strlen(classname)) : out("no classname");
+        out(i == 0 ? "  no spawn function: " : ", ");
+        const kind_count& kind = found.listed[i];
+        kind.length > 0 ? out(kind_name(found, kind)) : out("no classname");
         out(" (");
-        out(found.unknown_kinds[i].count);
+        out(kind.count);
         out(")");
     }
-    if (found.kinds > 0) out("\n");
-    const char* shader = nullptr;
-    const bool read = each_changed_flag(file, found, out_text_flag, &shader);
-    if (shader != nullptr) out("\n");
+    if (found.unlisted > 0) {
+        out(found.kinds == 0 ? "  no spawn function: " : ", and ");
+        out(found.unlisted);
+        out(" more of kinds not listed");
+    }
+    if (found.unknown > 0) out("\n");
+    if (found.filtered > 0) {
+        out("  freed for their game-type keys: ");
+        out(found.filtered);
+        out("\n");
+    }
+    out_flags(found);
     out_notes(found);
     if (bot_files != 0) out_bot_files(map, found.target, bot_files);
     out("\n");
-    return read;
 }
 
 }  // namespace
 
-bool print_report(const char* map, int file, findings& found, unsigned bot_files, bool json)
+void print_report(const char* map, const findings& found, unsigned bot_files, bool json)
 {
-    return json ? report_json(map, file, found) : report_text(map, file, found, bot_files);
+    json ? report_json(map, found) : report_text(map, found, bot_files);
 }
 
 void print_failure(const char* map, const char* error, bool json)
 {
-    put_bytes(stderr, map, std::strlen(map));
+    put_name(stderr, map, std::strlen(map));
     put(stderr, ": ");
     put(stderr, error);
     put(stderr, "\n");
     if (!json) return;
     out("{\"map\":");
-    out_json(map, std::strlen(map), true);
+    out_json_name(map);
     out(",\"error\":");
     out_json(error);
     out("}\n");

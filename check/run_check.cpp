@@ -1,7 +1,7 @@
 #include "check/run_check.hpp"
 
 #include "check/report.hpp"
-#include "check/text.hpp"
+#include "map/text.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,14 +12,13 @@ namespace lumvert {
 
 namespace {
 
-enum check_status { status_same = 0, status_differs = 1, status_failed = 2 };
+// A map that became standard output's or error's file ends the run without a word.
+enum check_status { status_same = 0, status_differs = 1, status_failed = 2, status_silent = -1 };
 
 struct options {
-    game from = game::q3a;
-    game target = game::rtcw_mp;
-    bool from_given = false;
-    bool target_given = false;
+    game_choice games{game::q3a, game::rtcw_mp, false, false};
     bool json = false;
+    int maps = 0;
 };
 
 // Whether an argument, bytes or UTF-16, is the ASCII text given.
@@ -33,21 +32,13 @@ bool is(file_name argument, const char* text)
 
 bool is_game(file_name argument, game& which)
 {
-    constexpr game games[] = {game::q3a, game::rtcw_mp, game::rtcw_sp, game::et};
-    for (const game each : games) {
-        if (is(argument, game_name(each))) {
-            which = each;
+    for (int i = 0; i < game_count; ++i) {
+        if (is(argument, row_of(static_cast<game>(i)).name)) {
+            which = static_cast<game>(i);
             return true;
         }
     }
     return false;
-}
-
-// How many arguments an option takes up, itself included; 0 for a map's name.
-int option_width(file_name argument)
-{
-    if (is(argument, "--from") || is(argument, "--for")) return 2;
-    return argument[0] == '-' && argument[1] != 0 ? 1 : 0;
 }
 
 int usage(const char* problem)
@@ -60,54 +51,54 @@ int usage(const char* problem)
     return status_failed;
 }
 
-// The options wherever they stand before a "--"; null, or what is wrong with them.
-const char* read_options(int count, const file_name* arguments, options& chosen)
+// Takes the options wherever they stand before a "--", and moves the maps' names to the front;
+// null, or what is wrong with the arguments.
+const char* read_arguments(int count, file_name* arguments, options& chosen)
 {
-    int maps = 0;
-    for (int i = 0; i<count; i += option_width(arguments[i])> 0 ? option_width(arguments[i]) : 1) {
+    bool maps_only = false;
+    for (int i = 0; i < count; ++i) {
         const file_name argument = arguments[i];
-        if (is(argument, "--")) {
-            maps += count - i - 1;
-            break;
+        const bool map = maps_only || argument[0] != '-' || argument[1] == 0;
+        if (map) {
+            arguments[chosen.maps++] = argument;
         }
-        if (option_width(argument) == 0) {
-            ++maps;
+        else if (is(argument, "--")) {
+            maps_only = true;
         }
         else if (is(argument, "--json")) {
             chosen.json = true;
         }
-        else if (option_width(argument) == 1) {
+        else if (!is(argument, "--from") && !is(argument, "--for")) {
             return "unknown option";
         }
         else if (i + 1 == count ||
-                 !is_game(arguments[i + 1], is(argument, "--from") ? chosen.from : chosen.target)) {
+                 !is_game(arguments[i + 1],
+                          is(argument, "--from") ? chosen.games.from : chosen.games.target)) {
             return "--from and --for take a game";
         }
         else {
-            (is(argument, "--from") ? chosen.from_given : chosen.target_given) = true;
+            (is(argument, "--from") ? chosen.games.from_given : chosen.games.target_given) = true;
+            ++i;
         }
     }
-    return maps == 0 ? "no map named" : nullptr;
+    return chosen.maps == 0 ? "no map named" : nullptr;
 }
 
-// The .aas files named as the map with its .bsp ending replaced, that lie beside it.
+// The bot files named as the map with its .bsp ending replaced, that lie beside it.
 template <typename character> unsigned bot_files_beside(const character* map)
 {
     character name[4096];
     std::size_t length = 0;
     while (map[length] != 0) ++length;
-    if (length >= 4 && map[length - 4] == '.' && (map[length - 3] | 0x20) == 'b' &&
-        (map[length - 2] | 0x20) == 's' && (map[length - 1] | 0x20) == 'p') {
-        length -= 4;
-    }
+    length = without_bsp(map, length);
     unsigned found = 0;
-    const char* const endings[] = {".aas", "_b0.aas", "_b1.aas"};
-    for (unsigned i = 0; i < 3; ++i) {
-        const std::size_t ending = std::strlen(endings[i]);
-        if (length + ending >= sizeof name / sizeof *name) return 0;
+    for (std::size_t i = 0; i < bot_file_count; ++i) {
+        const char* ending = bot_file_endings[i];
+        const std::size_t ending_length = std::strlen(ending);
+        if (length + ending_length >= sizeof name / sizeof *name) return 0;
         for (std::size_t at = 0; at < length; ++at) name[at] = map[at];
-        for (std::size_t at = 0; at <= ending; ++at) {
-            name[length + at] = static_cast<character>(endings[i][at]);
+        for (std::size_t at = 0; at <= ending_length; ++at) {
+            name[length + at] = static_cast<character>(ending[at]);
         }
         const auto identity = identity_of(static_cast<file_name>(name));
         if (identity && identity->kind == file_kind::regular) found |= 1U << i;
@@ -118,64 +109,71 @@ template <typename character> unsigned bot_files_beside(const character* map)
 // Room for one map's check, and its name in UTF-8 (a Windows path of 32,767 UTF-16 units).
 struct check_room {
     findings found;
+    check_workspace workspace;
     char name[3 * 32768];
+    char error[512];
 };
+
+// Whether a map opened is a file that standard output or error write into.
+bool prints_into_map(const file_identity& map)
+{
+    return is_standard_file(STDOUT_FILENO, map) || is_standard_file(STDERR_FILENO, map);
+}
 
 // Checks one map; its report is written, or its failure said, and its status returned.
 int check_one(file_name map, const options& chosen, check_room& room)
 {
     name_in_utf8(map, room.name, sizeof room.name);
-    findings& found = room.found;
-    found.from = chosen.from;
-    found.target = chosen.target;
+    text_builder why = start_text(room.error, sizeof room.error);
     // A folder opens on Linux and not on Windows: asked first, it fails alike on both.
     const auto named = identity_of(map);
-    const char* failure = "not a regular file";
-    int file = -1;
-    std::optional<file_identity> identity;
-    if (!named || named->kind == file_kind::regular) {
-        file = open_source(map);
-        if (file < 0) {
-            failure = std::strerror(errno);
-        }
-        else {
-            identity = identity_of(file);
-            if (identity && identity->kind == file_kind::regular) failure = nullptr;
-        }
-    }
-    const bool checked = failure == nullptr && check_map(file, identity->size, chosen.from_given,
-                                                         chosen.target_given, found);
-    const bool reported =
-        checked && print_report(room.name, file, found, bot_files_beside(map), chosen.json);
-    if (file >= 0) close(file);
-    if (!reported) {
-        print_failure(room.name, failure != nullptr ? failure : found.error,
-                      chosen.json && !checked);
+    if (named && named->kind != file_kind::regular) {
+        append(why, "not a regular file");
+        print_failure(room.name, room.error, chosen.json);
         return status_failed;
     }
-    return found.unknown > 0 || found.changed_flags > 0 || !loads(found) ? status_differs
-                                                                         : status_same;
+    descriptor file{open_map(map)};
+    if (file.number < 0) {
+        append(why, std::strerror(errno));
+        print_failure(room.name, room.error, chosen.json);
+        return status_failed;
+    }
+    const auto identity = identity_of(file.number);
+    if (identity && prints_into_map(*identity)) return status_silent;
+    if (!identity || identity->kind != file_kind::regular) {
+        append(why, "not a regular file");
+        print_failure(room.name, room.error, chosen.json);
+        return status_failed;
+    }
+    findings& found = room.found;
+    if (!check_map(file.number, identity->size, chosen.games, found, room.workspace, why)) {
+        print_failure(room.name, room.error, chosen.json);
+        return status_failed;
+    }
+    print_report(room.name, found, bot_files_beside(map), chosen.json);
+    return absent_entities(found) > 0 || found.changed_flags > 0 || !loads(found) ? status_differs
+                                                                                  : status_same;
 }
 
 }  // namespace
 
-int run_check(int count, const file_name* arguments)
+// Standard output or error that is a file the arguments name (`lumvert-check m.bsp 1<>m.bsp`)
+// takes no text at all: the report would go into a map.
+int run_check(int count, file_name* arguments)
 {
     prepare_process();
+    if (prints_into(STDOUT_FILENO, count, arguments) ||
+        prints_into(STDERR_FILENO, count, arguments)) {
+        return status_failed;
+    }
     options chosen;
-    if (const char* problem = read_options(count, arguments, chosen)) return usage(problem);
+    if (const char* problem = read_arguments(count, arguments, chosen)) return usage(problem);
     // Holds no more for a larger map, and allocates nothing.
     static check_room room;
     int status = status_same;
-    bool maps_only = false;
-    for (int i = 0; i < count;) {
-        const int width = maps_only ? 0 : option_width(arguments[i]);
-        maps_only = maps_only || is(arguments[i], "--");
-        if (width > 0) {
-            i += width;
-            continue;
-        }
-        const int checked = check_one(arguments[i++], chosen, room);
+    for (int i = 0; i < chosen.maps; ++i) {
+        const int checked = check_one(arguments[i], chosen, room);
+        if (checked == status_silent) return status_failed;
         status = checked > status ? checked : status;
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "map/bsp.hpp"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace lumvert {
-
-// The byte at offset 4 is the low byte of the map header's little-endian version.
-constexpr unsigned char version_q3a = 46;
-constexpr unsigned char version_rtcw = 47;
 
 // cp's copy buffer size, and a multiple of every file system's block size, so that the kernel
 // can share all blocks after the first between source and target. Page-aligned, because the

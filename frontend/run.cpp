@@ -1,11 +1,10 @@
 #include "frontend/run.hpp"
 
 #include "convert/version_copy.hpp"
+#include "files/files.hpp"
 #include "frontend/console_texts.hpp"
-#include "frontend/files.hpp"
 
 #include <unistd.h>
-#include <utility>
 
 namespace lumvert {
 
@@ -24,29 +23,6 @@ enum exit_status {
 
 // Only the first two characters count: -u, -undo and -ux all mean undo.
 bool is_undo_option(file_name argument) { return argument[0] == '-' && argument[1] == 'u'; }
-
-// Closes its file on every way out of the run.
-struct descriptor {
-    int number;
-    explicit descriptor(int file) : number(file) {}
-    descriptor(const descriptor&) = delete;
-    descriptor& operator=(const descriptor&) = delete;
-    ~descriptor()
-    {
-        if (number >= 0) close(number);
-    }
-    bool close_now() { return close(std::exchange(number, -1)) == 0; }
-};
-
-// Standard input or output may be the target under another name (Wine opens /dev/stdin as a
-// character device, whatever file stands behind it); a device such as a terminal is exempt. A
-// standard handle that names no file (a Windows pipe or console) is no file to compare.
-bool is_standard_file(int standard, const file_identity& target)
-{
-    const auto identity = standard_identity(standard);
-    return target.kind != file_kind::device && identity && identity->known &&
-           may_be_one_file(*identity, target);
-}
 
 // Only a target longer than the map keeps an older tail to cut: a new, shorter or equal one is
 // whole already, even on a file system that cannot shorten files.
@@ -133,17 +109,6 @@ int convert_file(file_name source_name, file_name target_name, unsigned char ver
     return status_converted;
 }
 
-// Whether standard output is a file that one of the names stands for, so that any text would go
-// into that file.
-bool prints_into(int count, const file_name* names)
-{
-    for (int i = 0; i < count; ++i) {
-        const auto named = identity_of(names[i]);
-        if (named && is_standard_file(STDOUT_FILENO, *named)) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 // Standard output that is a file the arguments name (`lumvert map.bsp new.bsp >>map.bsp`) takes
@@ -157,15 +122,15 @@ int run_lumvert(int count, const file_name* arguments)
     // as the source the map named next would be written over as the target.
     const bool undo = count == 3;
     if (count < 2 || count > 3 || (undo && !is_undo_option(arguments[0]))) {
-        if (!prints_into(count, arguments)) {
+        if (!prints_into(STDOUT_FILENO, count, arguments)) {
             print_banner();
             print_usage();
         }
         return undo ? status_bad_option : status_usage;
     }
     const file_name* names = arguments + (undo ? 1 : 0);
-    if (prints_into(1, names)) return status_source_failed;
-    if (prints_into(1, names + 1)) return status_target_failed;
+    if (prints_into(STDOUT_FILENO, 1, names)) return status_source_failed;
+    if (prints_into(STDOUT_FILENO, 1, names + 1)) return status_target_failed;
     print_banner();
     return convert_file(names[0], names[1], undo ? version_q3a : version_rtcw);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frontend/files.hpp"
+#include "files/files.hpp"
 
 namespace lumvert {
 

@@ -54,7 +54,7 @@ became() {
 }
 
 names=('plain.bsp' 'with space.bsp' 'map (1).bsp' 'bang!.bsp' "it's.bsp" 'a, b.bsp' 'a; b.bsp'
-  'a = b.bsp' 'a & b.bsp' 'x^y z.bsp' 'карта.bsp' '地图.bsp' 'UPPER.BSP')
+  'a = b.bsp' 'a & b.bsp' 'x^y z.bsp' 'карта.bsp' '地图.bsp' 'UPPER.BSP' '-x.bsp')
 mkdir "$folder/maps" "$work/elsewhere" "$work/elsewhere/a folder"
 for name in "${names[@]}"; do cp "$sample" "$folder/maps/$name"; done
 cp "$sample" "$work/elsewhere/pack.pk3"

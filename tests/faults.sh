@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the built lumvert where only the system can put it: started with standard streams closed,
 # a target name that becomes a link to the source while lumvert opens it, a source that ends
-# early or fails to close, a target that cannot be cut or fails to close (strace holds or fails
-# the system call), and an overlay, where the upper layer's file is the mounted one under a name
-# no identity shows (a mount in a user namespace of its own); and lumvert-check, whose read fails.
+# early or fails to close, a target that cannot be cut or fails to close, a target name that becomes
+# standard output's file (strace holds or fails the system call), and an overlay, where the upper
+# layer's file is the mounted one under a name no identity shows (a mount in a user namespace of
+# its own); and lumvert-check, whose read fails, or whose map becomes a FIFO as it opens it.
 # Skipped (77) after the first where strace or such a namespace is missing.
 #
 #   tests/faults.sh path/to/lumvert path/to/lumvert-check
@@ -63,6 +64,16 @@ wait
 cmp -s q3a.bsp map.bsp || fail "the source changed in the race"
 rm new.bsp
 
+# The target's name is free when lumvert looks, and standard output's file by the time its open
+# goes on: the map must not go into the texts.
+(sleep 0.5 && ln said new.bsp) &
+got=0
+strace -o /dev/null -P new.bsp -e trace=openat -e inject=openat:delay_enter=1500000 "$lumvert" map.bsp \
+  new.bsp >said 2>/dev/null || got=$?
+wait
+[ "$got" = 3 ] && ! grep -q IBSP said || fail "a target that became standard output: status $got"
+rm new.bsp
+
 # A source whose reads end before its size (a file server gone, a file cut short) or whose close
 # fails was not read whole.
 expect 2 'Error reading file!' -P map.bsp -e trace=read -e inject=read:retval=0
@@ -82,6 +93,16 @@ if [ "$got" != 2 ] || [ "$(tail -n 1 said)" != "{\"map\":\"$sample\",\"error\":\
   fail "a check whose read failed: status $got, said: $(cat said)"
 fi
 
+# A map that is a regular file when the check looks and a FIFO when it opens it is no map, and
+# does not hold the check until a writer comes.
+cp q3a.bsp fifo.bsp
+(sleep 0.5 && rm fifo.bsp && mkfifo fifo.bsp) &
+got=0
+timeout 20 strace -o /dev/null -P fifo.bsp -e trace=openat -e inject=openat:delay_enter=1500000 \
+  "$check" fifo.bsp >said 2>&1 || got=$?
+wait
+[ "$got" = 2 ] && [ "$(tail -n 1 said)" = 'fifo.bsp: not a regular file' ] || fail "a map become a FIFO: status $got, said: $(cat said)"
+
 # Converted in place, both ways, where the overlay shows one file under two identities. The
 # names come into the namespace's shell as its arguments.
 mkdir lower upper work merged
@@ -92,6 +113,6 @@ unshare -rm sh -c 'mount -t overlay overlay -o lowerdir=lower,upperdir=upper,wor
   cmp -s upper/map.bsp "$2" && "$1" -u upper/map.bsp merged/map.bsp >/dev/null &&
   cmp -s upper/map.bsp "$3"' sh "$lumvert" rtcw.bsp q3a.bsp ||
   fail "the overlay's map was not converted in place and back"
-echo "faults: closed standard streams kept closed, the race refused, an early end and a failed close of the source" \
-  "read failures, an uncut target converted, its failed close a write failure, an overlay's map converted in place," \
-  "a check's failed read"
+echo "faults: closed standard streams kept closed, both races refused, an early end and a failed close of the" \
+  "source read failures, an uncut target converted, its failed close a write failure, an overlay's map converted" \
+  "in place, a check's failed read, a map become a FIFO"

@@ -1,4 +1,4 @@
-#include "frontend/files.hpp"
+#include "files/files.hpp"
 #include "frontend/run.hpp"
 #include "tests/harness.hpp"
 

@@ -1,4 +1,4 @@
-#include "frontend/files.hpp"
+#include "files/files.hpp"
 
 #include <cstring>
 #include <fcntl.h>
@@ -78,6 +78,9 @@ void prepare_process() {}
 // The UTF-16 name as it came, in binary mode: \r\n and 0x1A pass untranslated.
 int open_source(file_name name) { return _wopen(name, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
 
+// Windows has no FIFO that an open waits on.
+int open_map(file_name name) { return open_source(name); }
+
 int open_target(file_name name)
 {
     return _wopen(name, _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
@@ -130,7 +133,8 @@ std::optional<file_identity> identity_of(file_name name)
 // The handles themselves: the C library's descriptors 0 and 1 need not be open.
 std::optional<file_identity> standard_identity(int stream)
 {
-    return identity_of(GetStdHandle(stream == STDIN_FILENO ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE));
+    const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    return identity_of(GetStdHandle(handles[stream]));
 }
 
 }  // namespace lumvert

@@ -47,6 +47,19 @@ void prepare_process();
 // truncated on opening.
 int open_source(file_name name);
 int open_target(file_name name);
+// A map that is only read, opened without waiting for a writer: whether it is a regular file is
+// asked of what was opened.
+int open_map(file_name name);
+
+// Closes its file on every way out of a run.
+struct descriptor {
+    int number;
+    explicit descriptor(int file) : number(file) {}
+    descriptor(const descriptor&) = delete;
+    descriptor& operator=(const descriptor&) = delete;
+    ~descriptor();
+    bool close_now();
+};
 
 // Reads exactly `count` bytes from `offset` of an open file; false on an error or an early end.
 bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count);
@@ -60,9 +73,16 @@ bool shorten_file(int file, std::uint64_t length);
 std::optional<file_identity> identity_of(int file);
 // The file a name stands for, found without opening it for reading or writing.
 std::optional<file_identity> identity_of(file_name name);
-// STDIN_FILENO or STDOUT_FILENO, as the system's own handle sees it.
+// STDIN_FILENO, STDOUT_FILENO or STDERR_FILENO, as the system's own handle sees it.
 std::optional<file_identity> standard_identity(int stream);
 
 bool may_be_one_file(const file_identity& a, const file_identity& b);
+
+// Whether a standard stream is `file` under another name: a device such as a terminal is exempt,
+// and a standard handle that names no file (a Windows pipe or console) is no file to compare.
+bool is_standard_file(int standard, const file_identity& file);
+// Whether a standard stream is a file that one of the names stands for, so that any text written
+// to it would go into that file.
+bool prints_into(int standard, int count, const file_name* names);
 
 }  // namespace lumvert

@@ -16,19 +16,24 @@ text_builder start_text(char* buffer, std::size_t size);
 void append(text_builder& text, const char* piece);
 void append(text_builder& text, std::uint64_t number);
 void append(text_builder& text, std::int64_t number);
-// A map's bytes, with control characters as \xNN, so that no line of the console moves.
-void append_bytes(text_builder& text, const char* bytes, std::size_t length);
+
+// A map's own bytes, as a terminal may show them: every byte outside printable ASCII as \xNN.
 struct shown_bytes {
     const char* bytes;
     std::size_t length;
 };
 void append(text_builder& text, shown_bytes shown);
 
+// How long the valid UTF-8 sequence at `bytes` is, or 0 where none begins there.
+std::size_t utf8_length(const unsigned char* bytes, std::size_t left);
+
 // Numbers are written digit by digit, since the Windows C library's printf knows no %llu.
 // A failed write shows in ferror once the report is written.
 void put(std::FILE* stream, const char* text);
 void put(std::FILE* stream, std::uint64_t number);
-void put(std::FILE* stream, std::int64_t number);
-void put_bytes(std::FILE* stream, const char* bytes, std::size_t length);
+void put(std::FILE* stream, shown_bytes shown);
+// A file's name: valid UTF-8 kept, but controls (C0, DEL, C1) and bytes that are no UTF-8 as
+// \xNN, so that no name moves the terminal.
+void put_name(std::FILE* stream, const char* name, std::size_t length);
 
 }  // namespace lumvert

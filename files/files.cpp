@@ -1,4 +1,7 @@
-#include "frontend/files.hpp"
+#include "files/files.hpp"
+
+#include <unistd.h>
+#include <utility>
 
 namespace lumvert {
 
@@ -26,6 +29,30 @@ bool may_be_one_file(const file_identity& a, const file_identity& b)
     return a.size == b.size && same_time(a.modified, b.modified) &&
            same_time(a.changed, b.changed) &&
            (a.modified.nanoseconds != 0 || a.changed.nanoseconds != 0);
+}
+
+descriptor::~descriptor()
+{
+    if (number >= 0) close(number);
+}
+
+bool descriptor::close_now() { return close(std::exchange(number, -1)) == 0; }
+
+// Wine opens /dev/stdin as a character device, whatever file stands behind it.
+bool is_standard_file(int standard, const file_identity& file)
+{
+    const auto identity = standard_identity(standard);
+    return file.kind != file_kind::device && identity && identity->known &&
+           may_be_one_file(*identity, file);
+}
+
+bool prints_into(int standard, int count, const file_name* names)
+{
+    for (int i = 0; i < count; ++i) {
+        const auto named = identity_of(names[i]);
+        if (named && is_standard_file(standard, *named)) return true;
+    }
+    return false;
 }
 
 }  // namespace lumvert

@@ -1,4 +1,4 @@
-#include "frontend/files.hpp"
+#include "files/files.hpp"
 
 #include <csignal>
 #include <cstdio>
@@ -54,6 +54,12 @@ void prepare_process()
 }
 
 int open_source(file_name name) { return above_standard(open(name, O_RDONLY | O_CLOEXEC)); }
+
+// A name that becomes a FIFO after it was looked at would hold the open until a writer came.
+int open_map(file_name name)
+{
+    return above_standard(open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+}
 
 int open_target(file_name name)
 {
