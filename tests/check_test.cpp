@@ -121,6 +121,7 @@ struct check_row {
     std::string err{};
     std::string output{};  // the file standard output goes to, if not a file of the test's own
     int flags = O_WRONLY | O_CREAT | O_TRUNC;
+    std::string errors{};  // the file standard error appends to, if not a file of the test's own
 };
 
 int run_as_started(const check_row& row, const std::string& out, const std::string& err)
@@ -131,7 +132,9 @@ int run_as_started(const check_row& row, const std::string& out, const std::stri
     std::transform(paths.begin(), paths.end(), names.begin(), std::mem_fn(&fs::path::c_str));
     static_cast<void>(std::fflush(stdout));
     const redirection output(STDOUT_FILENO, row.output.empty() ? out : row.output, row.flags);
-    const redirection error(STDERR_FILENO, err, O_WRONLY | O_CREAT | O_TRUNC);
+    const redirection error(STDERR_FILENO, row.errors.empty() ? err : row.errors,
+                            row.errors.empty() ? O_WRONLY | O_CREAT | O_TRUNC
+                                               : O_WRONLY | O_APPEND);
     const int status = run_check(static_cast<int>(names.size()), names.data());
     static_cast<void>(std::fflush(stdout));
     static_cast<void>(std::fflush(stderr));
@@ -217,7 +220,7 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
         {"text_b1.aas", ""},
         {"where.bsp", world_and("\"\x1b[2J\"")},
         {"brace.bsp", map_of({"{ \"a\" }"})},
-        {"open.bsp", map_of({world + "{ \"a\" \"b\""})},
+        {"open.bsp", map_of({world + "{ \"a\" \"b"})},
         {"-x.bsp", plain_map},
         {"short.bsp", plain_map.substr(0, 143)},
         {"vbsp.bsp", with(plain_map, 0, "VBSP")},
@@ -463,6 +466,7 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
         // the usage text.
         {{"plain.bsp"}, 2, "", "", "plain.bsp", O_RDWR},
         {{"--json", "wolf.bsp", "-x"}, 2, "", "", "wolf.bsp", O_WRONLY | O_APPEND},
+        {{"-x", "plain.bsp"}, 2, "", "", "", O_WRONLY | O_CREAT | O_TRUNC, "plain.bsp"},
         {{"caf\xe9\x1b\x7f\xc2\x9b\xc2\xa0.bsp", "--json", "caf\xe9\x1b\x7f\xc2\x9b\xc2\xa0"},
          2,
          json("caf\\udce9\\u001b\\u007f\\u009b\xc2\xa0.bsp", {}) +
@@ -488,10 +492,12 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
         if (row.output.empty()) {
             EXPECT_EQ(bytes_of(folder.console), on_console(row.out));
         }
-        EXPECT_EQ(bytes_of(err), on_console(row.err));
+        if (row.errors.empty()) {
+            EXPECT_EQ(bytes_of(err), on_console(row.err));
+        }
         EXPECT_EQ(files(), before);
 #ifndef _WIN32
-        EXPECT_EQ(watch.seen(), !row.output.empty() && row.output != "/dev/full");
+        EXPECT_EQ(watch.seen(), !(row.output + row.errors).empty() && row.output != "/dev/full");
 #endif
     }
     fs::remove(err);

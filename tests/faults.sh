@@ -4,7 +4,8 @@
 # early or fails to close, a target that cannot be cut or fails to close, a target name that becomes
 # standard output's file (strace holds or fails the system call), and an overlay, where the upper
 # layer's file is the mounted one under a name no identity shows (a mount in a user namespace of
-# its own); and lumvert-check, whose read fails, or whose map becomes a FIFO as it opens it.
+# its own); and lumvert-check, whose read fails, or whose map becomes a FIFO or its standard output
+# as it opens it.
 # Skipped (77) after the first where strace or such a namespace is missing.
 #
 #   tests/faults.sh path/to/lumvert path/to/lumvert-check
@@ -71,7 +72,7 @@ got=0
 strace -o /dev/null -P new.bsp -e trace=openat -e inject=openat:delay_enter=1500000 "$lumvert" map.bsp \
   new.bsp >said 2>/dev/null || got=$?
 wait
-[ "$got" = 3 ] && ! grep -q IBSP said || fail "a target that became standard output: status $got"
+if [ "$got" != 3 ] || grep -q IBSP said; then fail "a target that became standard output: status $got"; fi
 rm new.bsp
 
 # A source whose reads end before its size (a file server gone, a file cut short) or whose close
@@ -101,7 +102,18 @@ got=0
 timeout 20 strace -o /dev/null -P fifo.bsp -e trace=openat -e inject=openat:delay_enter=1500000 \
   "$check" fifo.bsp >said 2>&1 || got=$?
 wait
-[ "$got" = 2 ] && [ "$(tail -n 1 said)" = 'fifo.bsp: not a regular file' ] || fail "a map become a FIFO: status $got, said: $(cat said)"
+if [ "$got" != 2 ] || [ "$(tail -n 1 said)" != 'fifo.bsp: not a regular file' ]; then
+  fail "a map become a FIFO: status $got, said: $(cat said)"
+fi
+
+# A map that becomes the check's standard output as it opens it takes no report.
+cp q3a.bsp out.bsp
+(sleep 0.5 && ln -f said out.bsp) &
+got=0
+strace -o /dev/null -P out.bsp -e trace=openat -e inject=openat:delay_enter=1500000 "$check" --json out.bsp \
+  >said 2>/dev/null || got=$?
+wait
+if [ "$got" != 2 ] || [ -s said ]; then fail "a map become standard output: status $got, said: $(cat said)"; fi
 
 # Converted in place, both ways, where the overlay shows one file under two identities. The
 # names come into the namespace's shell as its arguments.
@@ -115,4 +127,4 @@ unshare -rm sh -c 'mount -t overlay overlay -o lowerdir=lower,upperdir=upper,wor
   fail "the overlay's map was not converted in place and back"
 echo "faults: closed standard streams kept closed, both races refused, an early end and a failed close of the" \
   "source read failures, an uncut target converted, its failed close a write failure, an overlay's map converted" \
-  "in place, a check's failed read, a map become a FIFO"
+  "in place, a check's failed read, a map become a FIFO or standard output"
