@@ -71,53 +71,6 @@ void take_pair(const game_row& row, const token& key, const token& value, block_
                         (same_ignoring_case(key.text, "notq3a") && set);
 }
 
-int compare(const findings& found, const kind_count& kind, const token& name)
-{
-    const std::size_t shorter = kind.length < name.length ? kind.length : name.length;
-    const int order = std::memcmp(found.names + kind.name, name.text, shorter);
-    if (order != 0) return order;
-    return kind.length < name.length ? -1 : kind.length > name.length ? 1 : 0;
-}
-
-// Counts one more entity of a class without a spawn function: a binary search of the kinds by
-// name, so that no choice of names makes a map slower than another of its size.
-void count_unknown(findings& found, check_workspace& room, const token& classname)
-{
-    ++found.unknown;
-    std::size_t low = 0;
-    std::size_t high = found.kinds;
-    while (low < high) {
-        const std::size_t middle = low + (high - low) / 2;
-        kind_count& kind = found.listed[room.sorted[middle]];
-        const int order = compare(found, kind, classname);
-        if (order == 0) {
-            ++kind.count;
-            return;
-        }
-        if (order < 0) {
-            low = middle + 1;
-        }
-        else {
-            high = middle;
-        }
-    }
-    std::size_t used = 0;
-    if (found.kinds > 0) {
-        const kind_count& last = found.listed[found.kinds - 1];
-        used = last.name + last.length;
-    }
-    if (found.kinds == listed_kinds || kind_names_room - used < classname.length) {
-        ++found.unlisted;
-        return;
-    }
-    std::memcpy(found.names + used, classname.text, classname.length);
-    found.listed[found.kinds] = {static_cast<std::uint32_t>(used),
-                                 static_cast<std::uint32_t>(classname.length), 1};
-    std::memmove(room.sorted + low + 1, room.sorted + low,
-                 (found.kinds - low) * sizeof *room.sorted);
-    room.sorted[low] = static_cast<std::uint16_t>(found.kinds++);
-}
-
 // What the target makes of a block after the world, once it is read whole.
 void take_block(findings& found, check_workspace& room, const block_keys& keys)
 {
@@ -136,7 +89,7 @@ void take_block(findings& found, check_workspace& room, const block_keys& keys)
         return;
     }
     if (!spawns(row, classname.text)) {
-        count_unknown(found, room, classname);
+        count_name(found.unknown, classname.text, classname.length);
         return;
     }
     if (row.stopping_class != nullptr && std::strcmp(classname.text, row.stopping_class) == 0) {
@@ -325,6 +278,9 @@ bool loads(const findings& found)
     return true;
 }
 
-std::uint64_t absent_entities(const findings& found) { return found.unknown + found.filtered; }
+std::uint64_t absent_entities(const findings& found)
+{
+    return found.unknown.total + found.filtered;
+}
 
 }  // namespace lumvert

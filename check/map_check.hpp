@@ -2,23 +2,16 @@
 
 #include "games/games.hpp"
 #include "map/entities.hpp"
+#include "map/names.hpp"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace lumvert {
 
-// The room for what is listed by name; past it, what is found is still counted.
-constexpr std::size_t listed_kinds = 1024;
-constexpr std::size_t kind_names_room = std::size_t{64} * 1024;
+// The room for the shaders listed; past it, their flags are still counted.
 constexpr std::size_t listed_shaders = 1024;
 constexpr std::size_t shown_token = 64;  // of a token the engine refuses
-
-struct kind_count {
-    std::uint32_t name;  // where in `findings::names`
-    std::uint32_t length;
-    std::uint64_t count;
-};
 
 // A shader's flag bits whose meaning differs between the two games.
 struct flagged_shader {
@@ -38,13 +31,8 @@ struct findings {
     std::uint64_t entities;  // blocks read whole, the world's included
 
     // Entities the target never spawns in its default game type: classes without a spawn
-    // function, counted by kind in the order met (past the room, in `unlisted` alone), and
-    // blocks its game-type keys free first.
-    std::uint64_t unknown;
-    std::uint64_t unlisted;
-    std::size_t kinds;
-    kind_count listed[listed_kinds];
-    char names[kind_names_room];
+    // function, by class, and blocks its game-type keys free first.
+    name_counts unknown;
     std::uint64_t filtered;
 
     // What the target stops on.
@@ -77,7 +65,6 @@ struct findings {
 struct check_workspace {
     entity_reader entities;
     token classname;
-    std::uint16_t sorted[listed_kinds];  // `findings::listed` in the order of their names
 };
 
 struct game_choice {

@@ -1,5 +1,6 @@
 #include "check/report.hpp"
 
+#include "map/json.hpp"
 #include "map/text.hpp"
 
 #include <cstring>
@@ -12,73 +13,10 @@ void out(const char* text) { put(stdout, text); }
 void out(std::uint64_t number) { put(stdout, number); }
 void out(shown_bytes shown) { put(stdout, shown); }
 
-void out_json_escape(unsigned char byte, const char* high = "00")
-{
-    const char* hex = "0123456789abcdef";
-    const char coded[] = {'\\', 'u', high[0], high[1], hex[byte >> 4], hex[byte & 15], '\0'};
-    out(coded);
-}
-
-void out_json_kept(const char* bytes, std::size_t length)
-{
-    char piece[2] = {'\0', '\0'};
-    for (std::size_t i = 0; i < length; ++i) {
-        if (bytes[i] == '"' || bytes[i] == '\\') out("\\");
-        piece[0] = bytes[i];
-        out(piece);
-    }
-}
-
-// The map's bytes in a JSON string: each byte outside printable ASCII as \u00XX, so that a name
-// is the same string in every reader.
-void out_json_bytes(shown_bytes shown)
-{
-    for (std::size_t i = 0; i < shown.length; ++i) {
-        const auto byte = static_cast<unsigned char>(shown.bytes[i]);
-        if (byte < 32 || byte > 126) {
-            out_json_escape(byte);
-        }
-        else {
-            out_json_kept(shown.bytes + i, 1);
-        }
-    }
-}
-
-void out_json(shown_bytes shown)
-{
-    out("\"");
-    out_json_bytes(shown);
-    out("\"");
-}
-
-void out_json(const char* text) { out_json(shown_bytes{text, std::strlen(text)}); }
-
-// A file's name: its UTF-8 kept but for controls; each byte that is no UTF-8 as \udcXX, the
-// lone surrogate that Python's surrogateescape turns back into that byte.
-void out_json_name(const char* name)
-{
-    out("\"");
-    const auto* at = reinterpret_cast<const unsigned char*>(name);
-    for (std::size_t left = std::strlen(name); left > 0;) {
-        const std::size_t length = utf8_length(at, left);
-        if (length == 0) {
-            out_json_escape(*at, "dc");
-        }
-        else if (*at < 32 || *at == 127) {
-            out_json_escape(*at);
-        }
-        else if (length == 2 && *at == 0xc2 && at[1] < 0xa0) {
-            out_json_escape(at[1]);
-        }
-        else {
-            out_json_kept(reinterpret_cast<const char*>(at), length);
-        }
-        const std::size_t taken = length == 0 ? 1 : length;
-        at += taken;
-        left -= taken;
-    }
-    out("\"");
-}
+void out_json_bytes(shown_bytes shown) { put_json_bytes(stdout, shown); }
+void out_json(shown_bytes shown) { put_json(stdout, shown); }
+void out_json(const char* text) { put_json(stdout, text); }
+void out_json_name(const char* name) { put_json_name(stdout, name); }
 
 // A field's name, after a comma.
 void out_name(const char* name)
@@ -98,11 +36,6 @@ void out_field(const char* name, bool holds)
 {
     out_name(name);
     out(holds ? "true" : "false");
-}
-
-shown_bytes kind_name(const findings& found, const kind_count& kind)
-{
-    return {found.names + kind.name, kind.length};
 }
 
 shown_bytes refused_token(const findings& found)
@@ -167,15 +100,16 @@ void report_json(const char* map, const findings& found)
     out_field("absent_entities", absent_entities(found));
     out_name("unknown_entities");
     separator = "{";
-    for (std::size_t i = 0; i < found.kinds; ++i) {
+    const name_counts& unknown = found.unknown;
+    for (std::size_t i = 0; i < unknown.listed; ++i) {
         out(separator);
         separator = ",";
-        out_json(kind_name(found, found.listed[i]));
+        out_json(name_of(unknown, unknown.counts[i]));
         out(":");
-        out(found.listed[i].count);
+        out(unknown.counts[i].count);
     }
     out(*separator == '{' ? "{}" : "}");
-    out_field("unlisted_unknown_entities", found.unlisted);
+    out_field("unlisted_unknown_entities", unknown.unlisted);
     out_field("first_not_worldspawn", found.world != world_block::found);
     out_field("long_entities", found.long_entities);
     out_field("bad_surfaces", found.bad_surfaces);
@@ -307,11 +241,10 @@ void out_bot_files(const char* map, game target, unsigned bot_files)
     out(". Any change to the map's bytes, its version too, makes them out of date.\n");
 }
 
-void out_note(std::uint64_t count, const char* const* pieces, std::size_t piece_count)
+template <typename... pieces> void out_note(pieces... said)
 {
     out("  note: ");
-    out(count);
-    for (std::size_t i = 0; i < piece_count; ++i) out(pieces[i]);
+    (out(said), ...);
     out("\n");
 }
 
@@ -327,23 +260,16 @@ void out_notes(const findings& found)
             std::strcmp(thing.in[target], thing.in[from]) == 0) {
             continue;
         }
-        out("  note: ");
-        out(thing.classname);
-        out(" (");
-        const char* const pieces[] = {") in ", target_row.title,         ": ", thing.in[target],
-                                      " (in ", row_of(found.from).title, ": ", thing.in[from],
-                                      ")"};
-        out_note(found.different[i], pieces, sizeof pieces / sizeof *pieces);
+        out_note(thing.classname, " (", found.different[i], ") in ", target_row.title, ": ",
+                 thing.in[target], " (in ", row_of(found.from).title, ": ", thing.in[from], ")");
     }
     if (found.items > 0 && target_row.items_note != nullptr) {
-        const char* const pieces[] = {" ", target_row.items_note};
-        out_note(found.items, pieces, 2);
+        out_note(found.items, " ", target_row.items_note);
     }
     if (found.q3a_filtered > 0 && found.from == game::q3a && found.target != game::q3a) {
-        const char* const pieces[] = {
-            " entities with \"gametype\" or \"notq3a\" appear in every game type of ",
-            target_row.title};
-        out_note(found.q3a_filtered, pieces, 2);
+        out_note(found.q3a_filtered,
+                 " entities with \"gametype\" or \"notq3a\" appear in every game type of ",
+                 target_row.title);
     }
 }
 
@@ -362,20 +288,21 @@ void report_text(const char* map, const findings& found, unsigned bot_files)
     out(" (version ");
     out(static_cast<std::uint64_t>(found.version));
     out(")\n");
-    for (std::size_t i = 0; i < found.kinds; ++i) {
+    const name_counts& unknown = found.unknown;
+    for (std::size_t i = 0; i < unknown.listed; ++i) {
         out(i == 0 ? "  no spawn function: " : ", ");
-        const kind_count& kind = found.listed[i];
-        kind.length > 0 ? out(kind_name(found, kind)) : out("no classname");
+        const name_count& kind = unknown.counts[i];
+        kind.length > 0 ? out(name_of(unknown, kind)) : out("no classname");
         out(" (");
         out(kind.count);
         out(")");
     }
-    if (found.unlisted > 0) {
-        out(found.kinds == 0 ? "  no spawn function: " : ", and ");
-        out(found.unlisted);
+    if (unknown.unlisted > 0) {
+        out(unknown.listed == 0 ? "  no spawn function: " : ", and ");
+        out(unknown.unlisted);
         out(" more of kinds not listed");
     }
-    if (found.unknown > 0) out("\n");
+    if (unknown.total > 0) out("\n");
     if (found.filtered > 0) {
         out("  freed for their game-type keys: ");
         out(found.filtered);

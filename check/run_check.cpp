@@ -85,22 +85,12 @@ const char* read_arguments(int count, file_name* arguments, options& chosen)
 }
 
 // The bot files named as the map with its .bsp ending replaced, that lie beside it.
-template <typename character> unsigned bot_files_beside(const character* map)
+unsigned bot_files_beside(file_name map, made_name& name)
 {
-    character name[4096];
-    std::size_t length = 0;
-    while (map[length] != 0) ++length;
-    length = without_bsp(map, length);
     unsigned found = 0;
     for (std::size_t i = 0; i < bot_file_count; ++i) {
-        const char* ending = bot_file_endings[i];
-        const std::size_t ending_length = std::strlen(ending);
-        if (length + ending_length >= sizeof name / sizeof *name) return 0;
-        for (std::size_t at = 0; at < length; ++at) name[at] = map[at];
-        for (std::size_t at = 0; at <= ending_length; ++at) {
-            name[length + at] = static_cast<character>(ending[at]);
-        }
-        const auto identity = identity_of(static_cast<file_name>(name));
+        if (!name_ending_in(map, bot_file_endings[i], false, name)) return 0;
+        const auto identity = identity_of(static_cast<file_name>(name.text));
         if (identity && identity->kind == file_kind::regular) found |= 1U << i;
     }
     return found;
@@ -112,6 +102,7 @@ struct check_room {
     check_workspace workspace;
     char name[3 * 32768];
     char error[512];
+    made_name bot_file;
 };
 
 // Whether a map opened is a file that standard output or error write into.
@@ -150,7 +141,7 @@ int check_one(file_name map, const options& chosen, check_room& room)
         print_failure(room.name, room.error, chosen.json);
         return status_failed;
     }
-    print_report(room.name, found, bot_files_beside(map), chosen.json);
+    print_report(room.name, found, bot_files_beside(map, room.bot_file), chosen.json);
     return absent_entities(found) > 0 || found.changed_flags > 0 || !loads(found) ? status_differs
                                                                                   : status_same;
 }

@@ -31,6 +31,21 @@ bool may_be_one_file(const file_identity& a, const file_identity& b)
            (a.modified.nanoseconds != 0 || a.changed.nanoseconds != 0);
 }
 
+bool name_ending_in(file_name name, const char* ending, bool keep_bsp, made_name& made)
+{
+    std::size_t length = 0;
+    while (name[length] != 0) ++length;
+    if (!keep_bsp) length = without_bsp(name, length);
+    std::size_t at = 0;
+    for (; at < length && at < sizeof made.text / sizeof *made.text; ++at) made.text[at] = name[at];
+    for (; *ending != '\0' && at < sizeof made.text / sizeof *made.text; ++at, ++ending) {
+        made.text[at] = static_cast<unsigned char>(*ending);
+    }
+    if (at == sizeof made.text / sizeof *made.text) return false;
+    made.text[at] = 0;
+    return true;
+}
+
 descriptor::~descriptor()
 {
     if (number >= 0) close(number);

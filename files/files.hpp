@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <type_traits>
 
 namespace lumvert {
 
@@ -13,6 +14,22 @@ using file_name = const wchar_t*;
 #else
 using file_name = const char*;
 #endif
+
+// How much of a map's name stands before its .bsp ending, in any case of letters.
+template <typename character> std::size_t without_bsp(const character* name, std::size_t length)
+{
+    const bool bsp = length >= 4 && name[length - 4] == '.' && (name[length - 3] | 0x20) == 'b' &&
+                     (name[length - 2] | 0x20) == 's' && (name[length - 1] | 0x20) == 'p';
+    return bsp ? length - 4 : length;
+}
+
+// Room for a name made from another: a Windows path of up to 32,767 UTF-16 units, and an ending.
+struct made_name {
+    std::remove_const_t<std::remove_pointer_t<file_name>> text[32768 + 32];
+};
+// The name with its .bsp ending (in any case) replaced by `ending`, or with `ending` after it
+// where `keep_bsp`; false where the result would not fit.
+bool name_ending_in(file_name name, const char* ending, bool keep_bsp, made_name& made);
 
 // Everything the programs ask of the system about files: opening and reading a map, opening and
 // shortening a target, and whether two names or open files may be one file. One implementation per
@@ -63,6 +80,16 @@ struct descriptor {
 
 // Reads exactly `count` bytes from `offset` of an open file; false on an error or an early end.
 bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count);
+// Writes all `count` bytes at `offset`; false on an error.
+bool write_at(int file, std::uint64_t offset, const char* bytes, std::size_t count);
+
+// A file made anew for writing and reading back, never one that exists; -1 where one does or it
+// cannot be made.
+int open_new(file_name name);
+// Puts the file `from` in the place of `to`, which may exist, in one step; false if the system
+// refuses.
+bool replace_file(file_name from, file_name to);
+bool remove_file(file_name name);
 
 // The name as UTF-8 (on POSIX systems, its bytes as they are), cut to fit `size` with its NUL.
 void name_in_utf8(file_name name, char* text, std::size_t size);

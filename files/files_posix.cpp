@@ -78,6 +78,27 @@ bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count)
     return true;
 }
 
+bool write_at(int file, std::uint64_t offset, const char* bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t put = pwrite(file, bytes, count, static_cast<off_t>(offset));
+        if (put <= 0) return false;
+        bytes += put;
+        count -= static_cast<std::size_t>(put);
+        offset += static_cast<std::uint64_t>(put);
+    }
+    return true;
+}
+
+int open_new(file_name name)
+{
+    return above_standard(open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+}
+
+bool replace_file(file_name from, file_name to) { return rename(from, to) == 0; }
+
+bool remove_file(file_name name) { return unlink(name) == 0; }
+
 void name_in_utf8(file_name name, char* text, std::size_t size)
 {
     static_cast<void>(std::snprintf(text, size, "%s", name));

@@ -99,6 +99,32 @@ bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count)
     return true;
 }
 
+bool write_at(int file, std::uint64_t offset, const char* bytes, std::size_t count)
+{
+    if (_lseeki64(file, static_cast<long long>(offset), SEEK_SET) < 0) return false;
+    while (count > 0) {
+        const int put =
+            _write(file, bytes, static_cast<unsigned>(count < (1U << 30) ? count : 1U << 30));
+        if (put <= 0) return false;
+        bytes += put;
+        count -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+int open_new(file_name name)
+{
+    return _wopen(name, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+}
+
+bool replace_file(file_name from, file_name to)
+{
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool remove_file(file_name name) { return _wunlink(name) == 0; }
+
 // An unpaired surrogate becomes U+FFFD, as in any UTF-8 text Windows makes.
 void name_in_utf8(file_name name, char* text, std::size_t size)
 {

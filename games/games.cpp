@@ -173,6 +173,7 @@ constexpr game_row rows[game_count] = {
      0,
      q3a_contents,
      q3a_surfaces,
+     false,
      1,
      ""},
     // RTCW multiplayer's message names the wrong limit, as the engine prints it. Its game types
@@ -201,6 +202,7 @@ constexpr game_row rows[game_count] = {
      0,
      rtcw_mp_contents,
      rtcw_mp_surfaces,
+     false,
      6,
      " (AAS version 8)"},
     // Its campaign is game type 2, single player.
@@ -228,6 +230,7 @@ constexpr game_row rows[game_count] = {
      0,
      rtcw_sp_contents,
      rtcw_sp_surfaces,
+     false,
      6,
      " (AAS version 8)"},
     // ET adds foliage (5) to the surface types, and takes fog brush -1 for a global fog.
@@ -255,6 +258,7 @@ constexpr game_row rows[game_count] = {
      -1,
      et_contents,
      et_surfaces,
+     true,
      0,
      ""},
 };

@@ -63,6 +63,10 @@ struct game_row {
     const char* const* contents;
     const char* const* surfaces;
 
+    // A port's team play: ET spawns a team only at spawn points that a team_WOLF_objective names,
+    // and draws its command map from the world's mapcoordsmins and mapcoordsmaxs.
+    bool wolf_objectives;
+
     // Which of `bot_file_endings` it loads beside the map, as bits, and what follows their names.
     unsigned bot_files;
     const char* bot_files_note;

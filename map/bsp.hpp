@@ -46,14 +46,6 @@ inline constexpr lump_kind lump_kinds[lump_count] = {
     {"drawverts", 1},    {"drawindexes", 1}, {"fogs", 72},   {"surfaces", 104}, {"lightmaps", 1},
     {"lightgrid", 1},    {"visibility", 1}};
 
-// How much of a map's name stands before its .bsp ending, in any case of letters.
-template <typename character> std::size_t without_bsp(const character* name, std::size_t length)
-{
-    const bool bsp = length >= 4 && name[length - 4] == '.' && (name[length - 3] | 0x20) == 'b' &&
-                     (name[length - 2] | 0x20) == 's' && (name[length - 1] | 0x20) == 'p';
-    return bsp ? length - 4 : length;
-}
-
 struct lump {
     std::uint64_t offset;
     std::uint64_t length;

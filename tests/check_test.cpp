@@ -154,7 +154,7 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
         "{ \"classname\" \"weapon_shotgun\" \"ClassName\" \"ITEM_HEALTH\"}\n{ classname INFO_NULL "
         "}\n"
         "{ \"origin\" \"0 0 0\"}\n{ \"classname\" \"weapon_shotgun\"}\n"
-        "{ \"classname\" \"item_armor_body\" \"notteam\" \"1\" \"gametype\" \"ffa\"}";
+        "{ \"classname\" \"item_armor_body\" \"notteam\" \"0\" \"gametype\" \"ffa\"}";
     const std::string along(1100, 'a'), value(1100, 'v');
     const std::string flags =
         shader("textures/\"\\\xe9", 0x40 | 0x1000 | 0x80000000, 0x400000 | 0x1) +
@@ -253,7 +253,7 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
         {{"--json", "names.bsp"},
          1,
          json("names.bsp", {{"entities", "6"},
-                            {"absent_entities", "5"},
+                            {"absent_entities", "4"},
                             {"unknown_entities",
                              "{\"ITEM_HEALTH\":1,\"INFO_NULL\":1,\"\":1,\"weapon_shotgun\":1}"}})},
         {{"--json", "--for", "et", "names.bsp"},
@@ -262,7 +262,8 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
               {{"for", "\"et\""},
                {"entities", "6"},
                {"absent_entities", "4"},
-               {"unknown_entities", "{\"INFO_NULL\":1,\"\":1,\"weapon_shotgun\":1}"}})},
+               {"unknown_entities",
+                "{\"INFO_NULL\":1,\"\":1,\"weapon_shotgun\":1,\"item_armor_body\":1}"}})},
         {{"edges.bsp", "--json"},
          1,
          json("edges.bsp",
@@ -398,14 +399,17 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
                                  {"bad_surfaces", "1"}})},
         {{"text.bsp", "first.bsp"},
          1,
-         "text.bsp: will load in RTCW multiplayer; 5 of 6 entities will not appear\n" + read_as +
+         "text.bsp: will load in RTCW multiplayer; 4 of 6 entities will not appear\n" + read_as +
              "  no spawn function: ITEM_HEALTH (1), INFO_NULL (1), no classname (1), "
-             "weapon_shotgun (1)\n  freed for their game-type keys: 1\n  flags read otherwise:\n"
+             "weapon_shotgun (1)\n  flags read otherwise:\n"
              "    textures/\"\\\\xe9: surface flesh is ceramic; content botclip is "
              "donotenter_large\n    " +
              std::string(64, 'x') +
              ": surface dust is wood\n"
-             "  note: bot files beside the map: text.aas text_b1.aas; RTCW multiplayer loads "
+             "  note: item_armor_body (1) in RTCW multiplayer: a flak jacket (in Q3A: heavy "
+             "armor)\n  note: 1 entities with \"gametype\" or \"notq3a\" appear in every game "
+             "type of RTCW multiplayer\n  note: bot files beside the map: text.aas text_b1.aas; "
+             "RTCW multiplayer loads "
              "text_b0.aas and text_b1.aas (AAS version 8). Any change to the map's bytes, its "
              "version too, makes them out of date.\n\n"
              "first.bsp: will not load in RTCW multiplayer: \"" +
