@@ -147,6 +147,7 @@ bool read_flags(int file, const lump& shaders, findings& found, lump_block& bloc
     return each_record(
         file, shaders, lump_kinds[shaders_lump].record, block, [&](const char* record) {
             std::uint32_t changed[2] = {0, 0};
+            std::uint64_t count = 0;
             for (int kind = 0; kind < 2; ++kind) {
                 const bool content = kind == 1;
                 const auto flags =
@@ -155,11 +156,11 @@ bool read_flags(int file, const lump& shaders, findings& found, lump_block& bloc
                     if ((flags >> bit & 1U) == 0) continue;
                     const char* was = content ? from.contents[bit] : from.surfaces[bit];
                     const char* is = content ? target.contents[bit] : target.surfaces[bit];
-                    if (!same_meaning(was, is)) changed[kind] |= std::uint32_t{1} << bit;
+                    if (same_meaning(was, is)) continue;
+                    changed[kind] |= std::uint32_t{1} << bit;
+                    ++count;
                 }
             }
-            const std::uint64_t count = static_cast<std::uint64_t>(__builtin_popcount(changed[0])) +
-                                        static_cast<std::uint64_t>(__builtin_popcount(changed[1]));
             if (count == 0) return;
             found.changed_flags += count;
             if (found.shaders == listed_shaders) {
