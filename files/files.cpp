@@ -39,7 +39,7 @@ bool name_ending_in(file_name name, const char* ending, bool keep_bsp, made_name
     std::size_t at = 0;
     for (; at < length && at < sizeof made.text / sizeof *made.text; ++at) made.text[at] = name[at];
     for (; *ending != '\0' && at < sizeof made.text / sizeof *made.text; ++at, ++ending) {
-        made.text[at] = static_cast<unsigned char>(*ending);
+        made.text[at] = static_cast<file_char>(*ending);
     }
     if (at == sizeof made.text / sizeof *made.text) return false;
     made.text[at] = 0;

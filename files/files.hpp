@@ -24,8 +24,9 @@ template <typename character> std::size_t without_bsp(const character* name, std
 }
 
 // Room for a name made from another: a Windows path of up to 32,767 UTF-16 units, and an ending.
+using file_char = std::remove_const_t<std::remove_pointer_t<file_name>>;
 struct made_name {
-    std::remove_const_t<std::remove_pointer_t<file_name>> text[32768 + 32];
+    file_char text[32768 + 32];
 };
 // The name with its .bsp ending (in any case) replaced by `ending`, or with `ending` after it
 // where `keep_bsp`; false where the result would not fit.

@@ -10,13 +10,17 @@ if(PROJECT_BINARY_DIR MATCHES "[][]")
 endif()
 
 # A plain install, as a distribution packages it.
-install(TARGETS lumvert lumvert-check COMPONENT program)
-install(FILES doc/lumvert.1 doc/lumvert-check.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT documents)
+install(TARGETS lumvert lumvert-check lumvert-port COMPONENT program)
+install(FILES doc/lumvert.1 doc/lumvert-check.1 doc/lumvert-port.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1"
+        COMPONENT documents)
 install(FILES README.md CHANGELOG.md DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT documents)
 
 if(WIN32)
   include(package/windows.cmake)
 else()
+  # The port's tables, for a map maker to copy and change.
+  install(FILES port/tables/rtcw-mp.table port/tables/et.table DESTINATION "${CMAKE_INSTALL_DATADIR}/lumvert"
+          COMPONENT documents)
   # The tarball: the plain install and the license. What GCC links into a dynamic program is
   # under its Runtime Library Exception, which asks for no notice.
   install(FILES LICENSE DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT archive EXCLUDE_FROM_ALL)

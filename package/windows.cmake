@@ -1,25 +1,48 @@
-# The zip, for map makers who never open a terminal: lumvert.exe and lumvert-check.exe, a batch
-# file to drop maps on for each way, and the documents as .txt with CRLF line ends, which open
-# with a double-click: a short page of the zip's own instead of README.md, the changelog, the
-# license, and the notice of the MinGW-w64 runtime that both programs carry (its ZPL asks for it
-# in binaries).
+# The zip, for map makers who never open a terminal: the three programs, a batch file to drop
+# maps on for each way and each port, the port's tables, and the documents as .txt with CRLF line
+# ends, which open with a double-click: a short page of the zip's own instead of README.md, the
+# changelog, the license, and the notice of the MinGW-w64 runtime that the programs carry (its
+# ZPL asks for it in binaries).
 set(CPACK_GENERATOR ZIP)
 set(CPACK_COMPONENTS_ALL archive)
-install(TARGETS lumvert lumvert-check RUNTIME DESTINATION . COMPONENT archive EXCLUDE_FROM_ALL)
+install(TARGETS lumvert lumvert-check lumvert-port RUNTIME DESTINATION . COMPONENT archive EXCLUDE_FROM_ALL)
 file(READ "${PROJECT_SOURCE_DIR}/package/notices/mingw-w64.txt" notice)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS package/notices/mingw-w64.txt)
-string(CONCAT notice "lumvert.exe and lumvert-check.exe carry code of the library below, linked\n"
+string(CONCAT notice "lumvert.exe, lumvert-check.exe and lumvert-port.exe carry code of the library below, linked\n"
        "into them. Its copyright and license notice follows.\n\n==== crt2u.o, libmingw32.a, libmingwex.a, libmsvcrt.a: "
        "MinGW-w64's C runtime ====\n\n${notice}")
 string(REPLACE "\n" "\r\n" notice "${notice}")
 file(WRITE "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt" "${notice}")
 set(files "${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt")
-foreach(way IN ITEMS "rtcw;;rtcw-mp" "q3a;-u ;q3a")
-  list(GET way 0 FOLDER)
-  list(GET way 1 OPTION)
-  list(GET way 2 GAME)
-  configure_file(package/convert.bat.in convert-to-${FOLDER}.bat @ONLY NEWLINE_STYLE CRLF)
-  list(APPEND files "${PROJECT_BINARY_DIR}/convert-to-${FOLDER}.bat")
+# One batch file template: a line of converting or porting alone begins as a comment in the other.
+foreach(way IN ITEMS "convert;rtcw;;rtcw-mp" "convert;q3a;-u ;q3a" "port;rtcw;;rtcw-mp" "port;et;;et")
+  list(GET way 0 MODE)
+  list(GET way 1 FOLDER)
+  list(GET way 2 OPTION)
+  list(GET way 3 GAME)
+  if(MODE STREQUAL "convert")
+    set(PROGRAM lumvert.exe)
+    set(DOES Converts)
+    set(REPORT check)
+    set(SUCCEEDED check)
+    set(DONE converted)
+    set(CONVERT "")
+    set(PORT "rem ")
+  else()
+    set(PROGRAM lumvert-port.exe)
+    set(DOES Ports)
+    set(REPORT port)
+    set(SUCCEEDED verdict)
+    set(DONE ported)
+    set(CONVERT "rem ")
+    set(PORT "")
+  endif()
+  configure_file(package/maps.bat.in ${MODE}-to-${FOLDER}.bat @ONLY NEWLINE_STYLE CRLF)
+  list(APPEND files "${PROJECT_BINARY_DIR}/${MODE}-to-${FOLDER}.bat")
+endforeach()
+foreach(table IN ITEMS rtcw-mp et)
+  configure_file(port/tables/${table}.table ${table}.table @ONLY NEWLINE_STYLE CRLF)
+  list(APPEND files "${PROJECT_BINARY_DIR}/${table}.table")
 endforeach()
 foreach(document IN ITEMS package/README.txt CHANGELOG.md LICENSE)
   get_filename_component(name ${document} NAME_WE)
