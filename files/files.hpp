@@ -81,6 +81,8 @@ struct descriptor {
 
 // Reads exactly `count` bytes from `offset` of an open file; false on an error or an early end.
 bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count);
+// Back to the start, where a copy begins: read_at moves it on Windows.
+bool rewind_file(int file);
 // Writes all `count` bytes at `offset`; false on an error.
 bool write_at(int file, std::uint64_t offset, const char* bytes, std::size_t count);
 

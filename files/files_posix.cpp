@@ -78,6 +78,8 @@ bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count)
     return true;
 }
 
+bool rewind_file(int file) { return lseek(file, 0, SEEK_SET) == 0; }
+
 bool write_at(int file, std::uint64_t offset, const char* bytes, std::size_t count)
 {
     while (count > 0) {

@@ -99,6 +99,8 @@ bool read_at(int file, std::uint64_t offset, char* bytes, std::size_t count)
     return true;
 }
 
+bool rewind_file(int file) { return _lseeki64(file, 0, SEEK_SET) == 0; }
+
 bool write_at(int file, std::uint64_t offset, const char* bytes, std::size_t count)
 {
     if (_lseeki64(file, static_cast<long long>(offset), SEEK_SET) < 0) return false;

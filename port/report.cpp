@@ -88,12 +88,13 @@ void report_text(const port_names& names, const game_row& target, const port_tab
     out(counts.dropped.total);
     out(" dropped, ");
     out(counts.managers + counts.objectives);
-    out(" added; ");
-    out(counts.out);
-    out(" in ");
-    put_name(stdout, names.target, std::strlen(names.target));
-    out(" for ");
+    out(" added\n  ported for ");
     out(target.title);
+    out(" into ");
+    put_name(stdout, names.target, std::strlen(names.target));
+    out(": ");
+    out(counts.out);
+    out(" entities");
     const char* separator = "\n  renamed: ";
     each_rename(table, counts, [&](const table_rule& rule, std::uint64_t count) {
         out(separator);

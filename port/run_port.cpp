@@ -256,7 +256,9 @@ int port_map(const options& chosen, port_state& state)
         return status == status_source_failed ? source_failed() : target_failed(state.names[1]);
     };
     const copy_result copied =
-        copy_with_version(source.number, written.number, version_rtcw, state.block);
+        rewind_file(source.number)
+            ? copy_with_version(source.number, written.number, version_rtcw, state.block)
+            : copy_result{copy_read_failed, 0};
     if (copied.outcome != copy_completed || copied.length != identity->size) {
         append(why, copied.outcome == copy_read_failed || copied.length != identity->size
                         ? "cannot be read"

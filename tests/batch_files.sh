@@ -4,7 +4,7 @@
 # space, from an unzipped folder whose name holds spaces and Cyrillic letters. Maps with awkward
 # names are dropped on each batch file, with what is no map among them; then a double-click, a
 # folder without maps, a file where the folder must be, a crashing lumvert.exe, a missing one,
-# and two windows at once. Standard input is at its end, so that the closing pause returns.
+# maps dropped on each port batch file, and two windows at once. Standard input is at its end, so that the closing pause returns.
 #
 #   tests/batch_files.sh build/windows/lumvert-VERSION-win64.zip build/windows/tests/launch.exe
 set -euo pipefail
@@ -115,6 +115,30 @@ said=$work/missing.txt
 explorer "$work/missing/convert-to-rtcw.bat" "$work/missing/map.bsp"
 says "$said" "lumvert.exe is missing: it must be in \"Z:${work//\//\\}\\missing\\\", beside this batch file."
 
+# Ports: a map with entities, under awkward names, dropped on each port batch file with the sample,
+# which has none; the script and the report go beside each ported map.
+perl -e 'my @lumps = ("") x 17;
+  $lumps[0] = join("\n", map { qq({ "classname" "$_" }) } qw(worldspawn weapon_shotgun info_player_deathmatch));
+  my ($header, $body) = ("IBSP" . pack("V", 46), "");
+  for (@lumps) { $header .= pack("VV", 144 + length $body, length); $body .= $_ }
+  print $header, $body' >"$work/q3a.bsp"
+ports=('plain.bsp' 'a & b.bsp' 'карта.bsp' '-x.bsp')
+mkdir "$folder/ports"
+for name in "${ports[@]}"; do cp "$work/q3a.bsp" "$folder/ports/$name"; done
+cp "$sample" "$folder/ports/empty.bsp"
+for game in rtcw et; do
+  said=$work/port-$game.txt
+  explorer "$folder/port-to-$game.bat" "${ports[@]/#/$folder/ports/}" "$folder/ports/empty.bsp"
+  for name in "${ports[@]}"; do
+    counts="1 renamed, 0 dropped" && [ $game = rtcw ] || counts="0 renamed, 1 dropped"
+    says "$said" "ported: \"Z:${folder//\//\\}\\ports\\$name\": 3 entities, $counts, 1 added"
+    for made in "$name" "${name%.bsp}.script" "${name%.bsp}-port.txt"; do
+      [ -s "$folder/ports/$game/$made" ] || fail "no $game/$made beside the ported map: $(cat "$said")"
+    done
+  done
+  says "$said" "failed: \"Z:${folder//\//\\}\\ports\\empty.bsp\": empty.bsp: it has no entities, which no game loads"
+done
+
 # Two windows at once, each with a map of its own.
 for window in 1 2; do
   cp "$sample" "$folder/maps/window$window.bsp"
@@ -126,4 +150,4 @@ for window in 1 2; do
   became "$folder/maps/rtcw/window$window.bsp"
 done
 echo "batch files: ${#names[@]} maps dropped on each batch file with what is no map, a double-click," \
-  "no map, a blocked folder, a crash, no lumvert.exe and two windows at once"
+  "no map, a blocked folder, a crash, no lumvert.exe, ${#ports[@]} maps ported for each game and two windows at once"

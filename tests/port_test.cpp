@@ -186,8 +186,9 @@ TEST(RunPort, RewritesTheEntitiesAndSparesTheMaps)
     const port_row rows[] = {
         {{"q3.bsp", "rtcw/q3.bsp"},
          0,
-         "q3.bsp: 14 entities, 3 renamed, 6 dropped, 1 added; 9 in rtcw/q3.bsp for RTCW "
-         "multiplayer\n  renamed: weapon_shotgun to weapon_thompson (1), ammo_bullets to "
+         "q3.bsp: 14 entities, 3 renamed, 6 dropped, 1 added\n  ported for RTCW multiplayer "
+         "into rtcw/q3.bsp: 9 entities\n  renamed: weapon_shotgun to weapon_thompson (1), "
+         "ammo_bullets to "
          "weapon_magicammo (1), ammo_cells to weapon_magicammo (1)\n  dropped: item_quad (1), "
          "info_player_deathmatch (1), target_print (1), shooter_rocket (1), misc_unknown (1), "
          "light (1)\n"
@@ -218,8 +219,9 @@ TEST(RunPort, RewritesTheEntitiesAndSparesTheMaps)
                                             manager)}}},
         {{"spots.bsp", "x.bsp"},
          0,
-         "spots.bsp: 130 entities, 0 renamed, 1 dropped, 1 added; 130 in x.bsp for RTCW "
-         "multiplayer\n  dropped: info_player_deathmatch (1)\n  added: script_multiplayer (1)\n"
+         "spots.bsp: 130 entities, 0 renamed, 1 dropped, 1 added\n  ported for RTCW "
+         "multiplayer into x.bsp: 130 entities\n  dropped: info_player_deathmatch (1)\n  added: "
+         "script_multiplayer (1)\n"
          "  script: x.script\n\n",
          "",
          {{"x.bsp",
