@@ -4,11 +4,11 @@
 # - a pack of 50 maps of 0.5 to 6 MiB (128 MiB), one process a map;
 # - a 256 MiB map in RAM (TMPDIR names another folder than /dev/shm), and on XFS, which shares
 #   blocks, where it can mount one (as root, with xfsprogs).
-# - lumvert-check, beside lumvert, on the 50 maps of Debian's openarena-081-maps, one process a
-#   map, against cat, where that package is installed.
+# - lumvert-check and lumvert-port, beside lumvert, on the 50 maps of Debian's openarena-081-maps,
+#   one process a map, against cat and cp, where that package is installed.
 # hyperfine stops at a command that fails; every copy is checked after, and the peak memory of
-# lumvert for the 1 MiB and the 256 MiB map, and of lumvert-check for a 1 GiB map, printed (GNU
-# time, median of 5).
+# lumvert for the 1 MiB and the 256 MiB map, and of lumvert-check and lumvert-port for a 1 GiB map,
+# printed (GNU time, median of 5).
 #
 #   bench/run.sh [path/to/lumvert]    (default build/release/lumvert; RUNS=N timed runs, 30 unless set)
 set -euo pipefail
@@ -40,13 +40,17 @@ for folder in "${folders[@]}"; do
   commands+=(-n "lumvert, 256 MiB map in ${folder##*/}" "$lumvert $folder/large.bsp $folder/large-rtcw.bsp"
     -n "cp, 256 MiB map in ${folder##*/}" "cp $folder/large.bsp $folder/large-cp.bsp")
 done
-check=$(dirname "$lumvert")/lumvert-check pack=/usr/share/games/openarena/baseoa/pak1-maps.pk3
+check=$(dirname "$lumvert")/lumvert-check port=$(dirname "$lumvert")/lumvert-port
+pack=/usr/share/games/openarena/baseoa/pak1-maps.pk3
 if [ -f "$pack" ]; then
-  mkdir "$work/oa" && unzip -q -j "$pack" 'maps/*.bsp' -d "$work/oa"
+  mkdir "$work/oa" "$work/oa/pack" && unzip -q -j "$pack" 'maps/*.bsp' -d "$work/oa/pack"
   # shellcheck disable=SC2016 # as above; lumvert-check's status 1 says that a map differs
-  every='for map in "$0"/*.bsp; do "$1" "$map" >/dev/null; [ $? -le 1 ] || exit 1; done'
+  every='for map in "$0"/pack/*.bsp; do "$1" "$map" >/dev/null; [ $? -le 1 ] || exit 1; done'
+  mkdir "$work/oa/port" "$work/oa/cp"
   commands+=(-n "lumvert-check, 50 maps" "bash -c '$every' $work/oa $check"
-    -n "cat, 50 maps" "bash -c '$every' $work/oa cat")
+    -n "cat, 50 maps" "bash -c '$every' $work/oa cat"
+    -n "lumvert-port, 50 maps" "bash -c '$each' $work/oa $port port"
+    -n "cp, 50 Q3A maps" "bash -c '$each' $work/oa cp cp")
 fi
 hyperfine -N --warmup 2 --runs "${RUNS:-30}" --export-markdown "$work/results.md" "${commands[@]}"
 
@@ -63,7 +67,11 @@ peak_kib() {
 # A 1 GiB map: the sample's header, with lightmaps (lump 14) from byte 0x90 to the end.
 cp "$(dirname "$converted")/../examples/sample.bsp" "$work/huge.bsp" && truncate -s 1G "$work/huge.bsp"
 printf '\x90\0\0\0\x70\xff\xff\x3f' | dd of="$work/huge.bsp" bs=1 seek=120 conv=notrunc status=none
+# The same with a world after it as its entities, for the port.
+cp "$work/huge.bsp" "$work/huge-q3a.bsp" && printf '{ "classname" "worldspawn" }' >>"$work/huge-q3a.bsp"
+printf '\0\0\0\x40\x1c\0\0\0' | dd of="$work/huge-q3a.bsp" bs=1 seek=8 conv=notrunc status=none
 echo && cat "$work/results.md" && echo
 echo "peak memory of $lumvert: $(peak_kib "$lumvert" "$work/ram/small.bsp" "$work/peak.bsp") KiB for a 1 MiB map," \
   "$(peak_kib "$lumvert" "$work/ram/large.bsp" "$work/peak.bsp") KiB for the 256 MiB map;" \
-  "of $check: $(peak_kib "$check" "$work/huge.bsp") KiB for a 1 GiB map"
+  "of $check: $(peak_kib "$check" "$work/huge.bsp") KiB for a 1 GiB map;" \
+  "of $port: $(peak_kib "$port" "$work/huge-q3a.bsp" "$work/huge-rtcw.bsp") KiB for it"
