@@ -333,18 +333,19 @@ port_outcome rewrite(int file, const lump& text, const port_table& table, const 
         put_entity(room, table, source_class, classname);
         ++counts.out;
     }
+    // Before the script_multiplayer, whose script runs as it spawns.
+    if (target.wolf_objectives) {
+        // Axis is spawnflags 1 and red, Allies 2 and blue.
+        if (plan.red.count > 0) put_objective(room, plan.red, 1, axis_spawn);
+        if (plan.blue.count > 0) put_objective(room, plan.blue, 2, allied_spawn);
+        counts.objectives = (plan.red.count > 0 ? 1 : 0) + (plan.blue.count > 0 ? 1 : 0);
+    }
     if (!plan.has_manager) {
         put(room, "{\n");
         put_pair(room, "classname", "script_multiplayer");
         put_pair(room, "scriptname", "game_manager");
         put(room, "}\n");
         counts.managers = 1;
-    }
-    if (target.wolf_objectives) {
-        // Axis is spawnflags 1 and red, Allies 2 and blue.
-        if (plan.red.count > 0) put_objective(room, plan.red, 1, axis_spawn);
-        if (plan.blue.count > 0) put_objective(room, plan.blue, 2, allied_spawn);
-        counts.objectives = (plan.red.count > 0 ? 1 : 0) + (plan.blue.count > 0 ? 1 : 0);
     }
     counts.out += counts.managers + counts.objectives;
     put(room, "", 1);

@@ -99,6 +99,7 @@ struct port_state {
     made_name script;
     char names[3][3 * 32768];
     char error[1024];
+    char script_words[1024];
 };
 
 // Reads the table named, or the built-in one, into `state.table`.
@@ -159,21 +160,24 @@ void take_bounds(int file, const bsp_header& header, port_plan& plan)
 
 // The map script beside the target: the respawn times and the round's time limit, and in ET the
 // spawn point that each team's players start at.
-const char* script_text(bool objectives, const port_plan& plan)
+void write_script_text(bool objectives, const port_plan& plan, text_builder& text)
 {
-    static const char* const texts[] = {
-        "// Written by lumvert-port: the respawn times in seconds, the round's time limit in\n"
-        "// minutes. Change them as the map wants.\n"
-        "game_manager\n{\n\tspawn\n\t{\n\t\twm_axis_respawntime 20\n"
-        "\t\twm_allied_respawntime 20\n\t\twm_set_round_timelimit 20\n\t\twm_setwinner -1\n",
-        "\t\tsetautospawn \"Axis spawn\" 0\n", "\t\tsetautospawn \"Allied spawn\" 1\n", "\t}\n}\n"};
-    static char text[1024];
-    text_builder built = start_text(text, sizeof text);
-    append(built, texts[0]);
-    if (objectives && plan.red.count > 0) append(built, texts[1]);
-    if (objectives && plan.blue.count > 0) append(built, texts[2]);
-    append(built, texts[3]);
-    return text;
+    append(text,
+           "// Written by lumvert-port: the respawn times in seconds, the round's time limit in\n"
+           "// minutes. Change them as the map wants.\ngame_manager\n{\n\tspawn\n\t{\n"
+           "\t\twm_axis_respawntime 20\n\t\twm_allied_respawntime 20\n"
+           "\t\twm_set_round_timelimit 20\n\t\twm_setwinner -1\n");
+    if (objectives && plan.red.count + plan.blue.count > 0) {
+        // An objective names its spawn point only once it has thought, a frame after it spawned.
+        append(text, "\t\twait 150\n");
+        for (int team = 0; team < 2; ++team) {
+            if ((team == 0 ? plan.red : plan.blue).count == 0) continue;
+            append(text, "\t\tsetautospawn \"");
+            append(text, team == 0 ? axis_spawn : allied_spawn);
+            append(text, team == 0 ? "\" 0\n" : "\" 1\n");
+        }
+    }
+    append(text, "\t}\n}\n");
 }
 
 // Why the ported map would not be loaded whole, from the check's own rules; null where it would.
@@ -307,9 +311,11 @@ int port_map(const options& chosen, port_state& state)
         remove_file(temporary);
         return target_failed(state.names[2]);
     }
-    const char* script_words = script_text(target.wolf_objectives, state.plan);
-    if (script_made && (!write_at(script.number, 0, script_words, std::strlen(script_words)) ||
-                        !script.close_now())) {
+    text_builder script_words = start_text(state.script_words, sizeof state.script_words);
+    write_script_text(target.wolf_objectives, state.plan, script_words);
+    if (script_made &&
+        (!write_at(script.number, 0, state.script_words, std::strlen(state.script_words)) ||
+         !script.close_now())) {
         append(why, "cannot be written");
         remove_file(state.script.text);
         remove_file(temporary);

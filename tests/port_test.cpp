@@ -144,13 +144,14 @@ TEST(RunPort, RewritesTheEntitiesAndSparesTheMaps)
                  block({"classname", "team_CTF_redspawn", "origin", "8 8 8", "spawnflags", "3"}) +
                  block({"classname", "team_CTF_redspawn", "spawnflags", "3", "origin", "9 9 9"}) +
                  block({"classname", "team_CTF_bluespawn", "origin", "7 7 7", "spawnflags", "2"}) +
-                 door + block({"classname", "shooter_rocket"}) + manager +
+                 door + block({"classname", "shooter_rocket"}) +
                  block({"classname", "team_WOLF_objective", "spawnflags", "1", "description",
                         "Axis spawn", "origin", "8 8 8"}) +
                  block({"classname", "team_WOLF_objective", "spawnflags", "2", "description",
-                        "Allied spawn", "origin", "7 7 7"}));
+                        "Allied spawn", "origin", "7 7 7"}) +
+                 manager);
     const std::string both_spawns =
-        "\t\tsetautospawn \"Axis spawn\" 0\n\t\tsetautospawn \"Allied spawn\" 1\n";
+        "\t\twait 150\n\t\tsetautospawn \"Axis spawn\" 0\n\t\tsetautospawn \"Allied spawn\" 1\n";
     // A table of its own: a quoted value, comments, and flags.
     const std::string own_table = "# mine\nrename ammo_cells weapon_magicammo # a pack\n"
                                   "set ammo_cells message \"a # b\"\r\nflags ammo_cells 12\n";
