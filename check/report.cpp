@@ -321,18 +321,4 @@ void print_report(const char* map, const findings& found, unsigned bot_files, bo
     json ? report_json(map, found) : report_text(map, found, bot_files);
 }
 
-void print_failure(const char* map, const char* error, bool json)
-{
-    put_name(stderr, map, std::strlen(map));
-    put(stderr, ": ");
-    put(stderr, error);
-    put(stderr, "\n");
-    if (!json) return;
-    out("{\"map\":");
-    out_json_name(map);
-    out(",\"error\":");
-    out_json(error);
-    out("}\n");
-}
-
 }  // namespace lumvert

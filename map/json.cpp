@@ -79,4 +79,18 @@ void put_json_name(std::FILE* stream, const char* name)
     put(stream, "\"");
 }
 
+void print_failure(const char* map, const char* error, bool json)
+{
+    put_name(stderr, map, std::strlen(map));
+    put(stderr, ": ");
+    put(stderr, error);
+    put(stderr, "\n");
+    if (!json) return;
+    put(stdout, "{\"map\":");
+    put_json_name(stdout, map);
+    put(stdout, ",\"error\":");
+    put_json(stdout, error);
+    put(stdout, "}\n");
+}
+
 }  // namespace lumvert

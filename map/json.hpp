@@ -15,4 +15,8 @@ void put_json(std::FILE* stream, shown_bytes shown);
 void put_json(std::FILE* stream, const char* text);
 void put_json_name(std::FILE* stream, const char* name);
 
+// The line on standard error for a map that could not be read or written, its name and why,
+// and with `json` its object {"map", "error"} on standard output.
+void print_failure(const char* map, const char* error, bool json);
+
 }  // namespace lumvert

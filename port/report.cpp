@@ -150,18 +150,4 @@ void print_port(const port_names& names, const game_row& target, const port_tabl
     json ? report_json(names, target, table, counts) : report_text(names, target, table, counts);
 }
 
-void print_port_failure(const char* name, const char* error, bool json)
-{
-    put_name(stderr, name, std::strlen(name));
-    put(stderr, ": ");
-    put(stderr, error);
-    put(stderr, "\n");
-    if (!json) return;
-    out("{\"map\":");
-    put_json_name(stdout, name);
-    out(",\"error\":");
-    put_json(stdout, error);
-    out("}\n");
-}
-
 }  // namespace lumvert

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/json.hpp"
 #include "port/rewrite.hpp"
 
 namespace lumvert {
@@ -14,7 +15,5 @@ struct port_names {
 // One paragraph of text, or one JSON object on a line, on standard output.
 void print_port(const port_names& names, const game_row& target, const port_table& table,
                 const port_counts& counts, bool json);
-// The line on standard error for a map that could not be ported, and its JSON object.
-void print_port_failure(const char* name, const char* error, bool json);
 
 }  // namespace lumvert

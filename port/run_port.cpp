@@ -206,11 +206,11 @@ int port_map(const options& chosen, port_state& state)
     name_in_utf8(chosen.target_name, state.names[1], sizeof state.names[1]);
     text_builder why = start_text(state.error, sizeof state.error);
     const auto source_failed = [&] {
-        print_port_failure(state.names[0], state.error, chosen.json);
+        print_failure(state.names[0], state.error, chosen.json);
         return status_source_failed;
     };
     const auto target_failed = [&](const char* name) {
-        print_port_failure(name, state.error, chosen.json);
+        print_failure(name, state.error, chosen.json);
         return status_target_failed;
     };
     const auto named = identity_of(chosen.source);

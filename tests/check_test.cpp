@@ -56,10 +56,8 @@ struct check_row {
 
 int run_as_started(const check_row& row, const std::string& out, const std::string& err)
 {
-    std::vector<fs::path> paths(row.arguments.size());
-    std::transform(row.arguments.begin(), row.arguments.end(), paths.begin(), utf8_path);
-    std::vector<file_name> names(paths.size());
-    std::transform(paths.begin(), paths.end(), names.begin(), std::mem_fn(&fs::path::c_str));
+    started_arguments given(row.arguments);
+    std::vector<file_name>& names = given.names;
     static_cast<void>(std::fflush(stdout));
     const redirection output(STDOUT_FILENO, row.output.empty() ? out : row.output, row.flags);
     const redirection error(STDERR_FILENO, row.errors.empty() ? err : row.errors,

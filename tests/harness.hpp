@@ -2,16 +2,21 @@
 // What the tests of both programs share: a folder of real files, their bytes, and standard
 // streams pointed at files as a shell points them.
 
+#include "files/files.hpp"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 #ifndef _WIN32
 #include <sys/inotify.h>
 #endif
@@ -39,6 +44,18 @@ inline std::string utf8_of(const fs::path& path)
     const auto text = path.generic_u8string();
     return {text.begin(), text.end()};
 }
+
+// The arguments, UTF-8 text, as the system hands them to a program.
+struct started_arguments {
+    std::vector<fs::path> paths;
+    std::vector<file_name> names;
+    explicit started_arguments(const std::vector<std::string>& texts)
+        : paths(texts.size()), names(texts.size())
+    {
+        std::transform(texts.begin(), texts.end(), paths.begin(), utf8_path);
+        std::transform(paths.begin(), paths.end(), names.begin(), std::mem_fn(&fs::path::c_str));
+    }
+};
 
 // A fresh folder of this process's own, current while it lives, and a file beside it for output.
 struct scratch_folder {

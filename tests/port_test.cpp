@@ -90,10 +90,8 @@ struct port_row {
 
 int run_as_started(const port_row& row, const std::string& out, const std::string& err)
 {
-    std::vector<fs::path> paths(row.arguments.size());
-    std::transform(row.arguments.begin(), row.arguments.end(), paths.begin(), utf8_path);
-    std::vector<file_name> names(paths.size());
-    std::transform(paths.begin(), paths.end(), names.begin(), std::mem_fn(&fs::path::c_str));
+    started_arguments given(row.arguments);
+    std::vector<file_name>& names = given.names;
     static_cast<void>(std::fflush(stdout));
     const redirection output(STDOUT_FILENO, row.output.empty() ? out : row.output,
                              row.output.empty() ? O_WRONLY | O_CREAT | O_TRUNC

@@ -63,10 +63,8 @@ struct run_row {
 // every signal at its default, so that a run that does not ignore SIGXFSZ or SIGPIPE ends the test.
 int run_as_started(const run_row& row, const std::string& console)
 {
-    std::vector<fs::path> paths(row.arguments.size());
-    std::transform(row.arguments.begin(), row.arguments.end(), paths.begin(), utf8_path);
-    std::vector<file_name> names(paths.size());
-    std::transform(paths.begin(), paths.end(), names.begin(), std::mem_fn(&fs::path::c_str));
+    started_arguments given(row.arguments);
+    std::vector<file_name>& names = given.names;
     static_cast<void>(std::fflush(stdout));
     const redirection input(STDIN_FILENO, row.input, O_RDONLY);
     const redirection output(STDOUT_FILENO, row.output.empty() ? console : row.output,
