@@ -2,15 +2,6 @@
 #include "tests/harness.hpp"
 #include "tests/maps.hpp"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
-
 namespace lumvert {
 
 namespace {
@@ -142,6 +133,9 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
         {"empty.bsp", map_of({" // nothing\n"})},
         {"flags.bsp", map_of({world, flags})},
         {"geometry.bsp", map_of({world, "", 257, 2, {-1, 1, 2}, {1, 5, 0, 4}})},
+        {"256.bsp", map_of({world, "", 256})},
+        {"512.bsp", map_of({world, "", 512})},
+        {"513.bsp", map_of({world, "", 513})},
         {"across.bsp", map_of({across, "", 1, 0, {}, surfaces})},
         {"text.bsp", map_of({names, flags})},
         {"text.aas", ""},
@@ -306,6 +300,19 @@ TEST(RunCheck, ReportsWhatTheTargetMakesOfEachMap)
                {"submodels", "257"},
                {"submodel_limit", "256"},
                {"bad_fogs", "2"}})},
+        {{"--json", "--for", "q3a", "256.bsp"},
+         0,
+         json("256.bsp", {{"for", "\"q3a\""},
+                          {"entities", "1"},
+                          {"submodels", "256"},
+                          {"submodel_limit", "256"}})},
+        {{"--json", "512.bsp", "513.bsp"},
+         1,
+         json("512.bsp", {{"entities", "1"}, {"submodels", "512"}}) +
+             json("513.bsp", {{"loads", "false"},
+                              {"load_errors", "[\"MAX_SUBMODELS exceeded\"]"},
+                              {"entities", "1"},
+                              {"submodels", "513"}})},
         {{"--json", "--from", "et", "--for", "et", "geometry.bsp", "across.bsp"},
          1,
          json("geometry.bsp",

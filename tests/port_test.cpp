@@ -2,14 +2,7 @@
 #include "tests/harness.hpp"
 #include "tests/maps.hpp"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstring>
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
@@ -157,7 +150,7 @@ TEST(RunPort, RewritesTheEntitiesAndSparesTheMaps)
     const std::string world_and_spots = world + times(129, entity("info_player_deathmatch"));
     const std::string usage = "usage: lumvert-port [--for GAME] [--table FILE] [--json] SOURCE "
                               "TARGET\nGAME: rtcw-mp, et\n";
-    const std::vector<std::pair<std::string, std::string>> files_made = {
+    std::vector<std::pair<std::string, std::string>> files_made = {
         {"q3.bsp", map},
         {"spots.bsp", q3a_map(world_and_spots)},
         {"own.table", own_table},
@@ -172,17 +165,9 @@ TEST(RunPort, RewritesTheEntitiesAndSparesTheMaps)
                                            std::string(1023, 'v') + "\""))},
         {"kept/q3.script", "mine"},
         {"old.bsp", "old"},
-        {"bad1.table", "rename a"},
-        {"bad2.table", "\n# two\nexplode a"},
-        {"bad3.table", "flags a 2x"},
-        {"bad4.table", "rename a b"},
-        {"bad5.table", "drop a\nrename a info_null"},
-        {"bad6.table", "set a k \"v"},
-        {"bad7.table", "drop a\nset a k v"},
-        {"bad8.table", "set a k v w x"},
         {"absent.table", "rename ammo_cells weapon_magicammo\nset ammo_cells notteam 1"},
     };
-    const port_row rows[] = {
+    std::vector<port_row> rows = {
         {{"q3.bsp", "rtcw/q3.bsp"},
          0,
          "q3.bsp: 14 entities, 3 renamed, 6 dropped, 1 added\n  ported for RTCW multiplayer "
@@ -275,43 +260,29 @@ TEST(RunPort, RewritesTheEntitiesAndSparesTheMaps)
          1,
          "",
          "lumvert-port: missing.table: No such file or directory\n"},
-        {{"--table", "bad1.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad1.table: line 1: wrong number of words for rename\n"},
-        {{"--table", "bad2.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad2.table: line 3: no such rule: explode\n"},
-        {{"--table", "bad3.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad3.table: line 1: flags takes a number, not 2x\n"},
-        {{"--table", "bad4.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad4.table: line 1: a class the game cannot spawn: b\n"},
-        {{"--table", "bad5.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad5.table: line 2: a second rename or drop of a\n"},
-        {{"--table", "bad6.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad6.table: line 1: a quote that does not close\n"},
-        {{"--table", "bad7.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad7.table: line 2: a rule for a class the table drops: a\n"},
-        {{"--table", "bad8.table", "q3.bsp", "x.bsp"},
-         1,
-         "",
-         "lumvert-port: bad8.table: line 1: too many words\n"},
 #ifndef _WIN32
         // A write that fails leaves the target as it was, and nothing beside it.
         {{"q3.bsp", "old.bsp"}, 3, "", "old.bsp: cannot be written\n", {}, map.size() + 3},
 #endif
     };
+    // Each wrong table, with the line and reason it gets.
+    const std::pair<std::string, std::string> wrong_tables[] = {
+        {"rename a", "1: wrong number of words for rename"},
+        {"\n# two\nexplode a", "3: no such rule: explode"},
+        {"flags a 2x", "1: flags takes a number, not 2x"},
+        {"rename a b", "1: a class the game cannot spawn: b"},
+        {"drop a\nrename a info_null", "2: a second rename or drop of a"},
+        {"set a k \"v", "1: a quote that does not close"},
+        {"drop a\nset a k v", "2: a rule for a class the table drops: a"},
+        {"set a k v w x", "1: too many words"}};
+    for (const auto& [text, why] : wrong_tables) {
+        const std::string name = "wrong" + std::to_string(rows.size()) + ".table";
+        files_made.emplace_back(name, text);
+        rows.push_back({{"--table", name, "q3.bsp", "x.bsp"},
+                        1,
+                        "",
+                        "lumvert-port: " + name + ": line " + why + "\n"});
+    }
     for (const auto& [name, bytes] : files_made) {
         fs::create_directories(utf8_path(name).parent_path() / ".");
         std::ofstream(utf8_path(name), std::ios::binary) << bytes;

@@ -1,14 +1,11 @@
-#include "files/files.hpp"
 #include "frontend/run.hpp"
 #include "tests/harness.hpp"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <functional>
 #include <optional>
 #include <tuple>
 #include <unistd.h>
