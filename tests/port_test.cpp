@@ -278,10 +278,11 @@ TEST(RunPort, RewritesTheEntitiesAndSparesTheMaps)
     for (const auto& [text, why] : wrong_tables) {
         const std::string name = "wrong" + std::to_string(rows.size()) + ".table";
         files_made.emplace_back(name, text);
+        std::string said = "lumvert-port: " + name;
         rows.push_back({{"--table", name, "q3.bsp", "x.bsp"},
                         1,
                         "",
-                        "lumvert-port: " + name + ": line " + why + "\n"});
+                        said.append(": line ").append(why + "\n")});
     }
     for (const auto& [name, bytes] : files_made) {
         fs::create_directories(utf8_path(name).parent_path() / ".");
