@@ -21,19 +21,10 @@ struct options {
     int maps = 0;
 };
 
-// Whether an argument, bytes or UTF-16, is the ASCII text given.
-bool is(file_name argument, const char* text)
-{
-    for (; *text != '\0'; ++argument, ++text) {
-        if (*argument != *text) return false;
-    }
-    return *argument == 0;
-}
-
 bool is_game(file_name argument, game& which)
 {
     for (int i = 0; i < game_count; ++i) {
-        if (is(argument, row_of(static_cast<game>(i)).name)) {
+        if (name_is(argument, row_of(static_cast<game>(i)).name)) {
             which = static_cast<game>(i);
             return true;
         }
@@ -62,22 +53,23 @@ const char* read_arguments(int count, file_name* arguments, options& chosen)
         if (map) {
             arguments[chosen.maps++] = argument;
         }
-        else if (is(argument, "--")) {
+        else if (name_is(argument, "--")) {
             maps_only = true;
         }
-        else if (is(argument, "--json")) {
+        else if (name_is(argument, "--json")) {
             chosen.json = true;
         }
-        else if (!is(argument, "--from") && !is(argument, "--for")) {
+        else if (!name_is(argument, "--from") && !name_is(argument, "--for")) {
             return "unknown option";
         }
         else if (i + 1 == count ||
                  !is_game(arguments[i + 1],
-                          is(argument, "--from") ? chosen.games.from : chosen.games.target)) {
+                          name_is(argument, "--from") ? chosen.games.from : chosen.games.target)) {
             return "--from and --for take a game";
         }
         else {
-            (is(argument, "--from") ? chosen.games.from_given : chosen.games.target_given) = true;
+            (name_is(argument, "--from") ? chosen.games.from_given : chosen.games.target_given) =
+                true;
             ++i;
         }
     }

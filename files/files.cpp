@@ -31,6 +31,14 @@ bool may_be_one_file(const file_identity& a, const file_identity& b)
            (a.modified.nanoseconds != 0 || a.changed.nanoseconds != 0);
 }
 
+bool name_is(file_name name, const char* text)
+{
+    for (; *text != '\0'; ++name, ++text) {
+        if (*name != *text) return false;
+    }
+    return *name == 0;
+}
+
 bool name_ending_in(file_name name, const char* ending, bool keep_bsp, made_name& made)
 {
     std::size_t length = 0;

@@ -94,6 +94,9 @@ int open_new(file_name name);
 bool replace_file(file_name from, file_name to);
 bool remove_file(file_name name);
 
+// Whether a name or argument, bytes or UTF-16, is the ASCII text given.
+bool name_is(file_name name, const char* text);
+
 // The name as UTF-8 (on POSIX systems, its bytes as they are), cut to fit `size` with its NUL.
 void name_in_utf8(file_name name, char* text, std::size_t size);
 

@@ -30,15 +30,6 @@ struct options {
     file_name target_name = nullptr;
 };
 
-// Whether an argument, bytes or UTF-16, is the ASCII text given.
-bool is(file_name argument, const char* text)
-{
-    for (; *text != '\0'; ++argument, ++text) {
-        if (*argument != *text) return false;
-    }
-    return *argument == 0;
-}
-
 // Takes the options wherever they stand before a "--"; null, or what is wrong with them.
 const char* read_arguments(int count, const file_name* arguments, options& chosen)
 {
@@ -49,23 +40,24 @@ const char* read_arguments(int count, const file_name* arguments, options& chose
         if (names_only || argument[0] != '-' || argument[1] == 0) {
             if (names++ < 2) (names == 1 ? chosen.source : chosen.target_name) = argument;
         }
-        else if (is(argument, "--")) {
+        else if (name_is(argument, "--")) {
             names_only = true;
         }
-        else if (is(argument, "--json")) {
+        else if (name_is(argument, "--json")) {
             chosen.json = true;
         }
-        else if (is(argument, "--table") && i + 1 < count) {
+        else if (name_is(argument, "--table") && i + 1 < count) {
             chosen.table = arguments[++i];
         }
-        else if (is(argument, "--for") && i + 1 < count &&
-                 (is(arguments[i + 1], "rtcw-mp") || is(arguments[i + 1], "et"))) {
-            chosen.target = is(arguments[++i], "et") ? game::et : game::rtcw_mp;
+        else if (name_is(argument, "--for") && i + 1 < count &&
+                 (name_is(arguments[i + 1], "rtcw-mp") || name_is(arguments[i + 1], "et"))) {
+            chosen.target = name_is(arguments[++i], "et") ? game::et : game::rtcw_mp;
         }
         else {
-            return is(argument, "--for") || is(argument, "--table") ? "--for takes rtcw-mp or et, "
-                                                                      "--table a file"
-                                                                    : "unknown option";
+            return name_is(argument, "--for") || name_is(argument, "--table")
+                       ? "--for takes rtcw-mp or et, "
+                         "--table a file"
+                       : "unknown option";
         }
     }
     return names != 2 ? "name a source and a target" : nullptr;
