@@ -7,9 +7,6 @@ namespace lumvert {
 
 namespace {
 
-constexpr std::size_t most_pairs = 64;      // MAX_SPAWN_VARS in every game
-constexpr std::uint64_t spawn_array = 128;  // the spawn points a server collects
-
 // What one block says, as the target reads its keys.
 struct block_keys {
     std::size_t chars;

@@ -74,6 +74,11 @@ struct game_row {
 
 const game_row& row_of(game which);
 
+// Limits every game shares: the key/value pairs of one block (MAX_SPAWN_VARS), and the spawn points
+// a server collects.
+constexpr std::size_t most_pairs = 64;
+constexpr std::uint64_t spawn_array = 128;
+
 // The bot files that may lie beside a map: its name without .bsp, then one of these.
 inline constexpr const char* bot_file_endings[] = {".aas", "_b0.aas", "_b1.aas"};
 constexpr std::size_t bot_file_count = 3;

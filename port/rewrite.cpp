@@ -7,8 +7,6 @@ namespace lumvert {
 
 namespace {
 
-constexpr std::uint64_t spawn_array = 128;  // the spawn points a server collects
-
 const char* key_of(const block_pairs& pairs, std::size_t i) { return pairs.bytes + pairs.at[i][0]; }
 const char* value_of(const block_pairs& pairs, std::size_t i)
 {

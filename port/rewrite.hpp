@@ -36,7 +36,6 @@ struct port_counts {
 };
 
 // The rewrite's room: the reader, one block's pairs, and the text on its way out.
-constexpr std::size_t most_pairs = 64;  // MAX_SPAWN_VARS in every game
 struct block_pairs {
     std::size_t count;
     std::uint32_t at[most_pairs][2];  // where each key and value begin in `bytes`
